@@ -1,0 +1,99 @@
+// Buffered files in the C runtime's text and binary modes.
+//
+// Text mode behaves like the original platform's C runtime on every host:
+// "\n" is written as CR LF, CR LF reads back as "\n", and a bare LF is
+// accepted on reading. Positions (Tell/Seek) are byte offsets in the file.
+//
+// A file opened for reading is read whole when it is opened; lookups that
+// rewind and rescan work on that copy, never on the disk again.
+//
+// A file opened for writing (not appending) is built in memory and written
+// to a temporary file beside the target, which is renamed over the target
+// only when Close() has written every byte. A failure therefore never
+// leaves half a file, and the old file survives it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+enum class OpenMode {
+  ReadText,      // "r"
+  ReadBinary,    // "rb"
+  WriteText,     // "w": replaces the file when closed
+  WriteBinary,   // "wb"
+  AppendText,    // "a": appends, creating the file when missing
+  AppendBinary,  // "ab"
+};
+
+class File {
+ public:
+  static constexpr int kEof = -1;
+
+  File() = default;
+  File(std::string_view path, OpenMode mode) { Open(path, mode); }
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+
+  // Opens a DOS or host path. False when the file cannot be opened (read:
+  // missing or unreadable; write: its folder is missing or not writable).
+  bool Open(std::string_view path, OpenMode mode);
+  bool IsOpen() const { return open_; }
+
+  // --- reading -----------------------------------------------------------
+  // Like fgets with a buffer of maxChars + 1: reads up to and including the
+  // next "\n", but at most maxChars characters; the rest of a longer line is
+  // handed back by the next call. False at end of file (nothing read).
+  bool ReadLine(std::string& line, std::size_t maxChars);
+  // Next character after text-mode translation, or kEof.
+  int GetChar();
+  bool AtEnd() const { return pos_ >= data_.size(); }
+  std::int64_t Tell() const { return static_cast<std::int64_t>(pos_); }
+  bool Seek(std::int64_t offset);
+  void Rewind() { pos_ = 0; }
+  // Every byte of a file opened for reading, untranslated.
+  const std::string& Bytes() const { return data_; }
+
+  // --- writing -----------------------------------------------------------
+  bool Write(std::string_view text);
+  bool Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  // Writes out what is pending and closes. For a replacing write, the target
+  // changes only when this returns true. Reading files always close cleanly.
+  bool Close();
+  // Closes a replacing write without touching the target.
+  void Abandon();
+
+ private:
+  bool Flush();
+  void Reset();
+
+  bool open_ = false;
+  bool text_ = true;
+  OpenMode mode_ = OpenMode::ReadText;
+  bool failed_ = false;
+  std::string hostPath_;
+  std::string data_;  // read: whole file; write: pending bytes
+  std::size_t pos_ = 0;
+  int fd_ = -1;       // append mode only
+};
+
+// Reads a whole file into bytes (binary). False when it cannot be read.
+bool ReadWholeFile(std::string_view path, std::string& bytes);
+
+// Replaces a file with bytes through a temporary file and a rename.
+bool WriteWholeFile(std::string_view path, std::string_view bytes);
+
+namespace testing {
+// Makes the next writes fail after this many bytes have reached the disk,
+// as a full disk would; a negative value turns the fault off.
+void FailWritesAfter(std::int64_t bytes);
+}  // namespace testing
+
+}  // namespace platform

@@ -1,0 +1,150 @@
+#include "platform/fileops.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/dospath.h"
+#include "platform/file.h"
+
+namespace platform {
+namespace {
+
+bool StatPath(std::string_view path, struct stat& st) {
+  auto host = ToHostPath(path);
+  return host && ::stat(host->c_str(), &st) == 0;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool MatchFrom(std::string_view p, std::string_view n) {
+  std::size_t pi = 0, ni = 0, starP = std::string_view::npos, starN = 0;
+  while (ni < n.size()) {
+    if (pi < p.size() && (p[pi] == '?' || Lower(p[pi]) == Lower(n[ni]))) {
+      ++pi;
+      ++ni;
+    } else if (pi < p.size() && p[pi] == '*') {
+      starP = pi++;
+      starN = ni;
+    } else if (starP != std::string_view::npos) {
+      pi = starP + 1;
+      ni = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (pi < p.size() && p[pi] == '*') ++pi;
+  return pi == p.size();
+}
+
+}  // namespace
+
+bool FileExists(std::string_view path) {
+  struct stat st;
+  return StatPath(path, st);
+}
+
+bool DirectoryExists(std::string_view path) {
+  struct stat st;
+  return StatPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists) {
+  struct stat st;
+  if (!StatPath(src, st) || S_ISDIR(st.st_mode)) return false;
+  if (failIfExists && FileExists(dst)) return false;
+  std::string bytes;
+  if (!ReadWholeFile(src, bytes)) return false;
+  if (!WriteWholeFile(dst, bytes)) return false;
+  // The copy takes the source's permissions, read-only attribute included.
+  auto host = ToHostPath(dst);
+  if (host) ::chmod(host->c_str(), st.st_mode & 07777);
+  return true;
+}
+
+bool DeleteFile(std::string_view path) {
+  auto host = ToHostPath(path);
+  struct stat st;
+  if (!host || ::lstat(host->c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  // A read-only file cannot be deleted on the original platform.
+  if (!S_ISLNK(st.st_mode) && (st.st_mode & 0222) == 0) return false;
+  return ::unlink(host->c_str()) == 0;
+}
+
+bool MoveFile(std::string_view src, std::string_view dst) {
+  auto from = ToHostPath(src);
+  auto to = ToHostPath(dst);
+  if (!from || !to) return false;
+  struct stat st;
+  if (::lstat(to->c_str(), &st) == 0) return false;
+  return ::rename(from->c_str(), to->c_str()) == 0;
+}
+
+bool CreateDirectory(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) return false;
+  if (::mkdir(host->c_str(), 0777) == 0) return true;
+  return errno == EEXIST && DirectoryExists(path);
+}
+
+bool CreateDirectories(std::string_view path) {
+  auto host = ToHostPath(path);
+  if (!host) return false;
+  std::string& h = *host;
+  for (std::size_t i = 1; i <= h.size(); ++i) {
+    if (i == h.size() || h[i] == '/') {
+      std::string prefix = h.substr(0, i);
+      if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return false;
+    }
+  }
+  struct stat st;
+  return ::stat(h.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool GetReadOnly(std::string_view path, bool& readOnly) {
+  struct stat st;
+  if (!StatPath(path, st)) return false;
+  readOnly = (st.st_mode & 0222) == 0;
+  return true;
+}
+
+bool SetReadOnly(std::string_view path, bool readOnly) {
+  auto host = ToHostPath(path);
+  struct stat st;
+  if (!host || ::stat(host->c_str(), &st) != 0) return false;
+  mode_t mode = st.st_mode & 07777;
+  mode = readOnly ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
+  return ::chmod(host->c_str(), mode) == 0;
+}
+
+bool MatchWildcard(std::string_view pattern, std::string_view name) {
+  return MatchFrom(pattern, name);
+}
+
+std::vector<std::string> FindFiles(std::string_view pattern) {
+  std::vector<std::string> names;
+  std::size_t cut = pattern.find_last_of("\\/");
+  std::string_view dirPart = cut == std::string_view::npos ? std::string_view(".")
+                                                           : pattern.substr(0, cut + 1);
+  std::string_view namePart = cut == std::string_view::npos ? pattern : pattern.substr(cut + 1);
+  if (namePart.empty()) return names;
+  auto dir = ToHostPath(dirPart);
+  if (!dir) return names;
+  DIR* d = ::opendir(dir->c_str());
+  if (d == nullptr) return names;
+  while (dirent* e = ::readdir(d)) {
+    std::string_view n = e->d_name;
+    if (n == "." || n == "..") continue;
+    if (!MatchWildcard(namePart, n)) continue;
+    std::string full = *dir + "/" + std::string(n);
+    struct stat st;
+    if (::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+    names.emplace_back(n);
+  }
+  ::closedir(d);
+  return names;
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+// File operations of the original platform, on DOS or host paths.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+bool FileExists(std::string_view path);       // a file or a folder
+bool DirectoryExists(std::string_view path);
+
+// Copies src to dst. With failIfExists an existing dst is kept and the copy
+// fails; otherwise dst is replaced (through a temporary file and a rename).
+bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists);
+bool DeleteFile(std::string_view path);
+// Renames src to dst; fails when dst exists, as the original platform does.
+bool MoveFile(std::string_view src, std::string_view dst);
+bool CreateDirectory(std::string_view path);   // one level; true if it exists
+bool CreateDirectories(std::string_view path); // every missing level
+
+// The read-only attribute: a file whose write permission bits are all clear.
+// False when the file does not exist.
+bool GetReadOnly(std::string_view path, bool& readOnly);
+bool SetReadOnly(std::string_view path, bool readOnly);
+
+// Names (without folder) of the files matching a wildcard such as
+// "Z:\games\quake\*.vcg" ('*' and '?' in the last component, matched
+// without regard to case), in the order the file system returns them.
+std::vector<std::string> FindFiles(std::string_view pattern);
+
+// DOS wildcard match of one name, without regard to case.
+bool MatchWildcard(std::string_view pattern, std::string_view name);
+
+}  // namespace platform

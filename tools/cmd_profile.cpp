@@ -1,0 +1,46 @@
+// tandrix profile get|int|set: keyed access to ini files.
+#include <cstdio>
+#include <string>
+
+#include "platform/fileops.h"
+#include "platform/profile.h"
+#include "tools/command.h"
+
+namespace tools {
+namespace {
+
+// Large enough for any value the system stores; longer values are cut.
+constexpr std::size_t kValueBuffer = 4096;
+
+int Profile(const Args& a) {
+  if (a.empty()) return UsageError("profile needs get, int or set");
+  const std::string& op = a[0];
+  if (op == "get" && (a.size() == 4 || a.size() == 5)) {
+    std::string def = a.size() == 5 ? a[4] : "";
+    std::printf("%s\n",
+                platform::GetPrivateProfileString(a[2], a[3], def, kValueBuffer, a[1]).c_str());
+    return 0;
+  }
+  if (op == "int" && a.size() == 5) {
+    char* end = nullptr;
+    long def = std::strtol(a[4].c_str(), &end, 10);
+    if (a[4].empty() || *end != '\0') return UsageError("DEFAULT must be a decimal number");
+    std::printf("%d\n", platform::GetPrivateProfileInt(a[2], a[3], static_cast<int>(def), a[1]));
+    return 0;
+  }
+  if (op == "set" && a.size() == 5) {
+    if (!platform::WritePrivateProfileString(a[2], a[3], a[4], a[1])) {
+      return Fail("cannot write " + a[1]);
+    }
+    return 0;
+  }
+  return UsageError("bad profile arguments");
+}
+
+const Command kProfile("profile",
+                       "profile get FILE SECTION KEY [DEFAULT] | int FILE SECTION KEY DEFAULT | "
+                       "set FILE SECTION KEY VALUE",
+                       Profile);
+
+}  // namespace
+}  // namespace tools
