@@ -1,0 +1,140 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/fileops.h"
+#include "support/tempdir.h"
+
+namespace {
+
+using platform::File;
+using platform::OpenMode;
+using testsupport::TempDir;
+
+std::vector<std::string> ReadLines(const std::string& path, std::size_t limit,
+                                   OpenMode mode = OpenMode::ReadText) {
+  File f;
+  EXPECT_TRUE(f.Open(path, mode));
+  std::vector<std::string> lines;
+  std::string line;
+  while (f.ReadLine(line, limit)) lines.push_back(line);
+  return lines;
+}
+
+TEST(TextFile, LineReadsTranslateLineEndsAndSplitLongLines) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::size_t limit;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"crlf", "a\r\nbc\r\n", 254, {"a\n", "bc\n"}},
+      {"bare lf", "a\nbc\n", 254, {"a\n", "bc\n"}},
+      {"no final line end", "a\r\nlast", 254, {"a\n", "last"}},
+      {"lone cr stays", "a\rb\r\n", 254, {"a\rb\n"}},
+      {"long line comes back in pieces", "abcdefgh\r\nx\r\n", 3, {"abc", "def", "gh\n", "x\n"}},
+      {"line exactly at the limit", "abc\r\n", 3, {"abc", "\n"}},
+      {"empty file", "", 254, {}},
+      {"nul bytes are data", std::string("a\0b\r\n", 5), 254, {std::string("a\0b\n", 4)}},
+  };
+  for (const auto& c : cases) {
+    TempDir t;
+    t.Write("f.txt", c.bytes);
+    EXPECT_EQ(ReadLines(t.Host("f.txt"), c.limit), c.lines) << c.name;
+  }
+}
+
+TEST(TextFile, BinaryModeKeepsCarriageReturns) {
+  TempDir t;
+  t.Write("f.bin", "a\r\nb");
+  EXPECT_EQ(ReadLines(t.Host("f.bin"), 254, OpenMode::ReadBinary),
+            (std::vector<std::string>{"a\r\n", "b"}));
+}
+
+TEST(TextFile, WritesCrLfAndReadsBackTheSameText) {
+  TempDir t;
+  const std::string text = "VERSION = 4.1\n\nline with \"quotes\"\nlast\n";
+  {
+    File f(t.Host("out.txt"), OpenMode::WriteText);
+    ASSERT_TRUE(f.IsOpen());
+    EXPECT_TRUE(f.Write(text));
+    EXPECT_TRUE(f.Close());
+  }
+  EXPECT_EQ(t.Read("out.txt"), "VERSION = 4.1\r\n\r\nline with \"quotes\"\r\nlast\r\n");
+  File in(t.Host("out.txt"), OpenMode::ReadText);
+  std::string back;
+  for (int c; (c = in.GetChar()) != File::kEof;) back += static_cast<char>(c);
+  EXPECT_EQ(back, text);
+}
+
+TEST(TextFile, PrintfFormatsLikeTheCRuntime) {
+  TempDir t;
+  File f(t.Host("p.txt"), OpenMode::WriteText);
+  f.Printf("%s = %f\n", "TX_MINIMUM", -512.0);
+  f.Printf("%-4s = %s\n", "TX+", "FIRE");
+  f.Printf("0x%lx\n", 0xdeadbeefUL);
+  f.Printf("%s", std::string(2000, 'z').c_str());
+  ASSERT_TRUE(f.Close());
+  EXPECT_EQ(t.Read("p.txt"),
+            "TX_MINIMUM = -512.000000\r\nTX+  = FIRE\r\n0xdeadbeef\r\n" + std::string(2000, 'z'));
+}
+
+TEST(TextFile, TellAndSeekAreByteOffsets) {
+  TempDir t;
+  t.Write("f.txt", "ab\r\ncd\r\n");
+  File f(t.Host("f.txt"), OpenMode::ReadText);
+  std::string line;
+  ASSERT_TRUE(f.ReadLine(line, 254));
+  EXPECT_EQ(f.Tell(), 4);  // "ab\r\n" is four bytes on disk
+  ASSERT_TRUE(f.ReadLine(line, 254));
+  EXPECT_EQ(line, "cd\n");
+  EXPECT_TRUE(f.Seek(4));
+  ASSERT_TRUE(f.ReadLine(line, 254));
+  EXPECT_EQ(line, "cd\n");
+  EXPECT_FALSE(f.Seek(99));
+  f.Rewind();
+  EXPECT_EQ(f.GetChar(), 'a');
+}
+
+TEST(TextFile, OpenFailuresAreReportedNotFatal) {
+  TempDir t;
+  File f;
+  EXPECT_FALSE(f.Open(t.Host("missing.txt"), OpenMode::ReadText));
+  EXPECT_FALSE(f.Open(t.Host("no/such/folder/x.txt"), OpenMode::WriteText));
+  EXPECT_FALSE(f.Open(t.path(), OpenMode::ReadText));  // a folder
+  t.Write("ro.txt", "keep");
+  ASSERT_TRUE(platform::SetReadOnly(t.Host("ro.txt"), true));
+  EXPECT_FALSE(f.Open(t.Host("ro.txt"), OpenMode::WriteText));
+  EXPECT_EQ(t.Read("ro.txt"), "keep");
+  std::string line;
+  EXPECT_FALSE(f.ReadLine(line, 10));
+}
+
+TEST(TextFile, AFailedReplacingWriteLeavesTheOldFile) {
+  TempDir t;
+  t.Write("cfg.vcg", "old contents\r\n");
+  File f(t.Host("cfg.vcg"), OpenMode::WriteText);
+  ASSERT_TRUE(f.IsOpen());
+  f.Write(std::string(10000, 'n'));
+  platform::testing::FailWritesAfter(100);  // the disk fills up midway
+  EXPECT_FALSE(f.Close());
+  platform::testing::FailWritesAfter(-1);
+  EXPECT_EQ(t.Read("cfg.vcg"), "old contents\r\n");
+  // No temporary file is left behind either.
+  EXPECT_EQ(platform::FindFiles(t.Host("*")), std::vector<std::string>{"cfg.vcg"});
+}
+
+TEST(TextFile, AppendAddsToTheEndAndCreatesTheFile) {
+  TempDir t;
+  for (int i = 0; i < 2; ++i) {
+    File f(t.Host("error.log"), OpenMode::AppendText);
+    ASSERT_TRUE(f.IsOpen());
+    f.Printf("line %d\n", i);
+    EXPECT_TRUE(f.Close());
+  }
+  EXPECT_EQ(t.Read("error.log"), "line 0\r\nline 1\r\n");
+}
+
+}  // namespace

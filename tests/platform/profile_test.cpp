@@ -1,0 +1,129 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file.h"
+#include "platform/fileops.h"
+#include "support/tempdir.h"
+
+namespace {
+
+using testsupport::TempDir;
+
+const char kIni[] =
+    "; a comment = not a key\r\n"
+    "[Game1]\r\n"
+    "GameTitle = Quake  \r\n"
+    "GameExe=quake.exe\r\n"
+    "Quoted = \"  spaced  \"\r\n"
+    "Half = \"open\r\n"
+    "Empty =\r\n"
+    "no equals sign here\r\n"
+    ";GameVcg=commented.vcg\r\n"
+    "  Indented = yes\r\n"
+    "[ Game2 ]\r\n"
+    "GameTitle=Duke\r\n"
+    "[game1]\r\n"
+    "GameVcg=second-section.vcg\r\n";
+
+TEST(Profile, GetStringRules) {
+  TempDir t;
+  t.Write("games.ini", kIni);
+  const std::string file = t.Host("games.ini");
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* def;
+    std::size_t size;
+    std::string expected;
+  } cases[] = {
+      {"Game1", "GameTitle", "", 80, "Quake"},        // blanks at both ends dropped
+      {"GAME1", "gameexe", "", 80, "quake.exe"},      // names compare without case
+      {"Game1", "Quoted", "", 80, "  spaced  "},      // quotes go, inner blanks stay
+      {"Game1", "Half", "", 80, "\"open"},            // an unbalanced quote stays
+      {"Game1", "Empty", "dflt", 80, ""},             // present but empty is not missing
+      {"Game1", "GameVcg", "none", 80, "none"},       // comment line is not a key
+      {"Game1", "no equals sign here", "d", 80, "d"}, // a line without = is not a key
+      {"Game1", "Indented", "", 80, "yes"},
+      {"Game2", "GameTitle", "", 80, "Duke"},         // blanks inside brackets
+      {"Game3", "GameTitle", "", 80, ""},
+      {"Game1", "GameTitle", "", 4, "Qua"},           // cut to the buffer less one
+      {"Game1", "Missing", "LongDefault", 5, "Long"}, // the default is cut too
+      {"Game1", "GameTitle", "", 1, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::GetPrivateProfileString(c.section, c.key, c.def, c.size, file), c.expected)
+        << c.section << "/" << c.key;
+  }
+  EXPECT_EQ(platform::GetPrivateProfileString("Game1", "GameTitle", "def", 80, t.Host("none.ini")),
+            "def");
+}
+
+TEST(Profile, GetIntTakesTheLeadingDecimalNumber) {
+  TempDir t;
+  t.Write("t.ini",
+          "[S]\nA=42A\nB=-7\nC=B4\nD=\nE= 12 \nF=+3\nG=99999999999\nH=-\n");
+  struct Case {
+    const char* key;
+    int expected;
+  } cases[] = {{"A", 42}, {"B", -7}, {"C", 0},  {"D", 5},          {"E", 12},
+               {"F", 3},  {"H", 0},  {"Missing", 5}, {"G", 2147483647}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::GetPrivateProfileInt("S", c.key, 5, t.Host("t.ini")), c.expected) << c.key;
+  }
+  EXPECT_EQ(platform::GetPrivateProfileInt("S", "A", 2, t.Host("missing.ini")), 2);
+}
+
+TEST(Profile, WritesChangeOnlyTheirOwnLine) {
+  struct Case {
+    const char* name;
+    std::string before;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+  } cases[] = {
+      {"replace in place", "; top\r\n[A]\r\nx = 1 \r\ny=2\r\n[B]\r\nx=3\r\n", "a", "X", "9",
+       "; top\r\n[A]\r\nX=9\r\ny=2\r\n[B]\r\nx=3\r\n"},
+      {"add key after the section's last line", "[A]\r\nx=1\r\n\r\n[B]\r\nz=3\r\n", "A", "new", "v",
+       "[A]\r\nx=1\r\nnew=v\r\n\r\n[B]\r\nz=3\r\n"},
+      {"add key to an empty last section", "[A]\r\nx=1\r\n[B]", "B", "k", "v",
+       "[A]\r\nx=1\r\n[B]\r\nk=v\r\n"},
+      {"add section at the end", "[A]\r\nx=1\r\n", "Games", "Current", "quake.vcg",
+       "[A]\r\nx=1\r\n\r\n[Games]\r\nCurrent=quake.vcg\r\n"},
+      {"file without final line end", "[A]\nx=1", "C", "k", "v",
+       "[A]\nx=1\r\n\r\n[C]\r\nk=v\r\n"},
+      {"bare LF lines are kept", "[A]\nx=1\ny=2\n", "A", "y", "5", "[A]\nx=1\ny=5\n"},
+      {"commented key is not replaced", "[A]\r\n;x=1\r\n", "A", "x", "2",
+       "[A]\r\n;x=1\r\nx=2\r\n"},
+      {"create a missing file", "", "Defaults", "ShowJoystick", "0",
+       "[Defaults]\r\nShowJoystick=0\r\n"},
+  };
+  for (const auto& c : cases) {
+    TempDir t;
+    if (!c.before.empty()) t.Write("f.ini", c.before);
+    EXPECT_TRUE(platform::WritePrivateProfileString(c.section, c.key, c.value, t.Host("f.ini")))
+        << c.name;
+    EXPECT_EQ(t.Read("f.ini"), c.after) << c.name;
+    EXPECT_EQ(platform::GetPrivateProfileString(c.section, c.key, "?", 260, t.Host("f.ini")),
+              c.value)
+        << c.name;
+  }
+}
+
+TEST(Profile, FailedWritesLeaveTheFileAsItWas) {
+  TempDir t;
+  t.Write("ro.ini", "[A]\r\nx=1\r\n");
+  ASSERT_TRUE(platform::SetReadOnly(t.Host("ro.ini"), true));
+  EXPECT_FALSE(platform::WritePrivateProfileString("A", "x", "2", t.Host("ro.ini")));
+  EXPECT_EQ(t.Read("ro.ini"), "[A]\r\nx=1\r\n");
+  EXPECT_FALSE(platform::WritePrivateProfileString("A", "x", "2", t.Host("nofolder/f.ini")));
+
+  t.Write("full.ini", "[A]\r\nx=1\r\n");
+  platform::testing::FailWritesAfter(3);
+  EXPECT_FALSE(platform::WritePrivateProfileString("A", "x", "2", t.Host("full.ini")));
+  platform::testing::FailWritesAfter(-1);
+  EXPECT_EQ(t.Read("full.ini"), "[A]\r\nx=1\r\n");
+}
+
+}  // namespace
