@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "platform/dospath.h"
+#include "run_tool.h"
+#include "support/tempdir.h"
+
+namespace {
+
+using testsupport::RunTool;
+using testsupport::TempDir;
+
+TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
+  TempDir t;
+  t.Write("Tandmon.ini", "[Defaults]\r\nConfig = Joy2D.vcg\r\nShowJoystick=0x1\r\n");
+  const std::string dos = platform::ToDosPath(t.Host("Tandmon.ini"));
+  struct Case {
+    std::vector<std::string> args;
+    int exit;
+    std::string out;
+  } cases[] = {
+      {{"profile", "get", dos, "DEFAULTS", "config"}, 0, "Joy2D.vcg\n"},
+      {{"profile", "get", "tandmon.INI", "Defaults", "Missing", "dflt"}, 0, "dflt\n"},
+      {{"profile", "get", "tandmon.ini", "Defaults", "Missing"}, 0, "\n"},
+      {{"profile", "int", "Tandmon.ini", "Defaults", "ShowJoystick", "5"}, 0, "0\n"},
+      {{"profile", "int", "Tandmon.ini", "Defaults", "Missing", "-3"}, 0, "-3\n"},
+      {{"profile", "set", t.Host("Tandmon.ini"), "Games", "Current", "quake.vcg"}, 0, ""},
+      {{"profile", "get", "Tandmon.ini", "Games", "Current"}, 0, "quake.vcg\n"},
+      {{"profile", "int", "Tandmon.ini", "Defaults", "X", "notanumber"}, 2, ""},
+      {{"profile", "get", "Tandmon.ini"}, 2, ""},
+      {{"profile", "set", "nofolder/x.ini", "A", "b", "c"}, 1, ""},
+      {{"nosuchcommand"}, 2, ""},
+  };
+  for (const auto& c : cases) {
+    auto r = RunTool(c.args, t.path());
+    std::string joined;
+    for (const auto& a : c.args) joined += a + " ";
+    EXPECT_EQ(r.exitCode, c.exit) << joined << r.err;
+    EXPECT_EQ(r.out, c.out) << joined;
+    if (c.exit != 0) EXPECT_NE(r.err.find("tandrix: "), std::string::npos) << joined;
+  }
+  EXPECT_EQ(t.Read("Tandmon.ini"),
+            "[Defaults]\r\nConfig = Joy2D.vcg\r\nShowJoystick=0x1\r\n\r\n[Games]\r\n"
+            "Current=quake.vcg\r\n");
+}
+
+}  // namespace
