@@ -1,0 +1,188 @@
+#include "platform/joystick.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+// The program that shows the host's joystick settings: TANDRIX_JOYSTICK_PANEL
+// when set (empty: none), else the common GTK joystick tester.
+std::string ControlPanelProgram() {
+  if (const char* env = std::getenv("TANDRIX_JOYSTICK_PANEL")) return env;
+  return "jstest-gtk";
+}
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string FindOnPath(const std::string& program) {
+  if (program.find('/') != std::string::npos) return IsExecutableFile(program) ? program : "";
+  const char* path = std::getenv("PATH");
+  std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    std::size_t end = rest.find(':');
+    std::string dir(rest.substr(0, end));
+    if (dir.empty()) dir = ".";
+    std::string candidate = dir + "/" + program;
+    if (IsExecutableFile(candidate)) return candidate;
+    if (end == std::string_view::npos) return "";
+    rest = rest.substr(end + 1);
+  }
+}
+
+// Starts a program that outlives the call and is never waited for: a short
+// intermediate process starts it and ends, so no zombie stays behind.
+bool StartDetached(const std::string& program) {
+  pid_t mid = ::fork();
+  if (mid < 0) return false;
+  if (mid == 0) {
+    ::setsid();
+    pid_t pid = 0;
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    int rc = ::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ);
+    ::_exit(rc == 0 ? 0 : 1);
+  }
+  int status = 0;
+  while (::waitpid(mid, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// This build's joystick service: it names the driver key the installer
+// seeds; configuration changes need no one told, since the values live in
+// the registry store every program reads.
+class HostJoystickService final : public JoystickService {
+ public:
+  unsigned GetDevCaps(unsigned joyId, unsigned capsSize, std::string& regKey) override {
+    if (capsSize != kJoyCapsSize) return kJoyErrInvalidParam;
+    if (joyId != kJoyIdAll && joyId >= 16) return kJoyErrBadDeviceId;
+    regKey = std::string(kDefaultJoystickDriverKey);
+    return kJoyErrNoError;
+  }
+  unsigned ConfigChanged(unsigned) override { return kJoyErrNoError; }
+  bool ShowControlPanel(void*) override {
+    std::string program = ControlPanelProgram();
+    if (program.empty()) return false;
+    std::string found = FindOnPath(program);
+    return !found.empty() && StartDetached(found);
+  }
+};
+
+// No device driver on this host: every open fails as for a missing file.
+class AbsentDriverPort final : public DriverPort {
+ public:
+  DriverHandle CreateFile(std::string_view, std::uint32_t, std::uint32_t, std::uint32_t,
+                          std::uint32_t) override {
+    return kInvalidDriverHandle;
+  }
+  std::uint32_t LastError() override { return kErrorFileNotFound; }
+  bool DeviceIoControl(DriverHandle, std::uint32_t) override { return false; }
+  bool CloseHandle(DriverHandle) override { return false; }
+};
+
+std::mutex g_mutex;
+std::unique_ptr<JoystickService> g_service;
+std::unique_ptr<DriverPort> g_port;
+
+}  // namespace
+
+JoystickService& SystemJoystickService() {
+  std::lock_guard lock(g_mutex);
+  if (!g_service) g_service = std::make_unique<HostJoystickService>();
+  return *g_service;
+}
+
+std::unique_ptr<JoystickService> SetJoystickService(std::unique_ptr<JoystickService> service) {
+  std::lock_guard lock(g_mutex);
+  std::unique_ptr<JoystickService> old = std::move(g_service);
+  g_service = std::move(service);
+  return old;
+}
+
+DriverPort& SystemDriverPort() {
+  std::lock_guard lock(g_mutex);
+  if (!g_port) g_port = std::make_unique<AbsentDriverPort>();
+  return *g_port;
+}
+
+std::unique_ptr<DriverPort> SetDriverPort(std::unique_ptr<DriverPort> port) {
+  std::lock_guard lock(g_mutex);
+  std::unique_ptr<DriverPort> old = std::move(g_port);
+  g_port = std::move(port);
+  return old;
+}
+
+namespace testing {
+
+namespace {
+void Note(const std::shared_ptr<CallLog>& log, std::string line) {
+  if (log) log->push_back(std::move(line));
+}
+}  // namespace
+
+RecordingJoystickService::RecordingJoystickService(std::shared_ptr<CallLog> l)
+    : log(l ? std::move(l) : std::make_shared<CallLog>()) {}
+
+unsigned RecordingJoystickService::GetDevCaps(unsigned joyId, unsigned capsSize, std::string& regKey) {
+  Note(log, "devcaps " + std::to_string(joyId) + " " + std::to_string(capsSize));
+  if (devCapsResult != kJoyErrNoError) return devCapsResult;
+  regKey = driverKey;
+  return kJoyErrNoError;
+}
+
+unsigned RecordingJoystickService::ConfigChanged(unsigned flags) {
+  Note(log, "changed " + std::to_string(flags));
+  ++configChangedCount;
+  return kJoyErrNoError;
+}
+
+bool RecordingJoystickService::ShowControlPanel(void*) {
+  Note(log, "panel");
+  return panelAvailable;
+}
+
+RecordingDriverPort::RecordingDriverPort(std::shared_ptr<CallLog> l)
+    : log(l ? std::move(l) : std::make_shared<CallLog>()) {}
+
+DriverHandle RecordingDriverPort::CreateFile(std::string_view path, std::uint32_t access,
+                                             std::uint32_t shareMode, std::uint32_t disposition,
+                                             std::uint32_t flags) {
+  Note(log, "open " + std::string(path) + " " + std::to_string(access) + " " +
+                std::to_string(shareMode) + " " + std::to_string(disposition) + " " +
+                std::to_string(flags));
+  if (!present) {
+    lastError_ = kErrorFileNotFound;
+    return kInvalidDriverHandle;
+  }
+  ++openHandles;
+  return next_++;
+}
+
+std::uint32_t RecordingDriverPort::LastError() { return lastError_; }
+
+bool RecordingDriverPort::DeviceIoControl(DriverHandle handle, std::uint32_t code) {
+  Note(log, "control " + std::to_string(code));
+  return acceptControl && handle != kInvalidDriverHandle;
+}
+
+bool RecordingDriverPort::CloseHandle(DriverHandle handle) {
+  Note(log, "close");
+  if (handle == kInvalidDriverHandle || openHandles == 0) return false;
+  --openHandles;
+  return true;
+}
+
+}  // namespace testing
+}  // namespace platform

@@ -1,0 +1,149 @@
+// The system registry: keys, typed values, HKEY_LOCAL_MACHINE only.
+//
+// The calls mirror the original platform's RegOpenKey, RegCreateKey,
+// RegQueryValueEx, RegSetValueEx, RegEnumKey, RegEnumValue, RegDeleteKey,
+// RegDeleteValue, RegFlushKey and RegCloseKey, with the same result codes,
+// so a Win32 build can pass every call straight through.
+//
+// Key paths separate their components with backslashes. Key and value names
+// compare without regard to case and keep the case they were created with.
+// Values are stored byte for byte with their type; a string value holds
+// whatever bytes its writer gave, normally the text and its terminating zero.
+//
+// Two stores implement it: an SQLite database on disk (the real one, shared
+// by every program of the system; each write is one transaction, so a
+// reader or a killed writer never sees half a value) and an in-memory store
+// for tests. System code reaches the store through SystemRegistry().
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// A key handle. The predefined root has the original platform's value.
+enum class HKey : std::uintptr_t {};
+inline constexpr HKey kHKeyLocalMachine{0x80000002u};
+inline constexpr HKey kNoKey{0};
+
+// Result codes (the original platform's error numbers).
+using RegStatus = long;
+inline constexpr RegStatus kRegOk = 0;
+inline constexpr RegStatus kRegFileNotFound = 2;      // no such key or value
+inline constexpr RegStatus kRegAccessDenied = 5;      // e.g. deleting the root
+inline constexpr RegStatus kRegInvalidHandle = 6;
+inline constexpr RegStatus kRegInvalidParameter = 87; // bad name or size
+inline constexpr RegStatus kRegMoreData = 234;        // buffer too small
+inline constexpr RegStatus kRegNoMoreItems = 259;     // enumeration ended
+inline constexpr RegStatus kRegBadDb = 1009;          // the store cannot be used
+inline constexpr RegStatus kRegIoFailed = 1016;       // a write did not reach the store
+inline constexpr RegStatus kRegKeyDeleted = 1018;     // the key went away while open
+
+// Value types (the original platform's numbers).
+using RegType = std::uint32_t;
+inline constexpr RegType kRegNone = 0;
+inline constexpr RegType kRegSz = 1;
+inline constexpr RegType kRegExpandSz = 2;
+inline constexpr RegType kRegBinary = 3;
+inline constexpr RegType kRegDword = 4;
+
+// Limits of the original platform.
+inline constexpr std::size_t kMaxKeyNameLength = 255;     // one path component
+inline constexpr std::size_t kMaxValueNameLength = 16383;
+inline constexpr std::uint32_t kMaxValueSize = 1u << 20;
+
+struct RegValue {
+  RegType type = kRegNone;
+  std::vector<std::uint8_t> data;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // Opens an existing key below parent ("" opens parent again).
+  virtual RegStatus OpenKey(HKey parent, std::string_view subKey, HKey& result) = 0;
+  // Opens a key, creating it and every missing level above it.
+  virtual RegStatus CreateKey(HKey parent, std::string_view subKey, HKey& result) = 0;
+  // As RegQueryValueEx: size holds the buffer size on entry and the value's
+  // size on return. data may be null to ask for the size only. When the
+  // buffer is too small the result is kRegMoreData and data is untouched.
+  // type may be null.
+  virtual RegStatus QueryValueEx(HKey key, std::string_view name, RegType* type,
+                                 std::uint8_t* data, std::uint32_t* size) = 0;
+  // Replaces (or adds) a value with exactly size bytes.
+  virtual RegStatus SetValueEx(HKey key, std::string_view name, RegType type,
+                               const std::uint8_t* data, std::uint32_t size) = 0;
+  // The name of the index-th subkey, in order of name without regard to
+  // case; kRegNoMoreItems past the last one.
+  virtual RegStatus EnumKey(HKey key, std::uint32_t index, std::string& name) = 0;
+  // The index-th value of a key (same order), with its type and bytes.
+  virtual RegStatus EnumValue(HKey key, std::uint32_t index, std::string& name,
+                              RegValue& value) = 0;
+  // Deletes a subkey with everything below it, as the original platform's
+  // Windows 95 generation did. The root cannot be deleted.
+  virtual RegStatus DeleteKey(HKey key, std::string_view subKey) = 0;
+  virtual RegStatus DeleteValue(HKey key, std::string_view name) = 0;
+  // Makes every write so far durable on disk.
+  virtual RegStatus FlushKey(HKey key) = 0;
+  // Closing the predefined root is allowed and does nothing.
+  virtual RegStatus CloseKey(HKey key) = 0;
+
+  // --- helpers over the calls above -----------------------------------------
+  // The whole value, whatever its size.
+  RegStatus QueryValue(HKey key, std::string_view name, RegValue& value);
+  // A string value: the text followed by its terminating zero.
+  RegStatus SetString(HKey key, std::string_view name, std::string_view text);
+  RegStatus SetBinary(HKey key, std::string_view name, const void* data, std::size_t size);
+};
+
+// Closes its key when it goes out of scope.
+class ScopedKey {
+ public:
+  explicit ScopedKey(Registry& registry) : registry_(&registry) {}
+  ~ScopedKey() { Close(); }
+  ScopedKey(const ScopedKey&) = delete;
+  ScopedKey& operator=(const ScopedKey&) = delete;
+
+  HKey& handle() { return key_; }
+  HKey get() const { return key_; }
+  bool IsOpen() const { return key_ != kNoKey; }
+  // The result of RegCloseKey; kRegOk when nothing was open.
+  RegStatus Close();
+
+ private:
+  Registry* registry_;
+  HKey key_ = kNoKey;
+};
+
+// --- the stores ---------------------------------------------------------------
+
+// A fresh, empty store held in memory.
+std::unique_ptr<Registry> NewMemoryRegistry();
+
+// The SQLite store at a host path, created (with its missing folders, which
+// only the owner may enter, and a file only the owner may read) when
+// missing. Null, with a reason in error, when the file cannot be opened or
+// is not a registry store; such a file is left exactly as it was.
+std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error);
+
+// Where the system's store lives: TANDRIX_REGISTRY (a host or DOS path),
+// else $XDG_CONFIG_HOME/tandrix/registry.db, else
+// ~/.config/tandrix/registry.db.
+std::string DefaultRegistryPath();
+
+// The store that system code uses. On first use it opens the SQLite store
+// at DefaultRegistryPath(); when that fails, every call of the returned
+// store fails with kRegBadDb and SystemRegistryError() says why.
+Registry& SystemRegistry();
+std::string SystemRegistryError();
+
+// Replaces the system store (tests install a memory store or a temporary
+// file; tools open the one they are told). Null goes back to the default,
+// opened again on next use. Returns the store it replaced, if one was open.
+std::unique_ptr<Registry> SetSystemRegistry(std::unique_ptr<Registry> registry);
+
+}  // namespace platform

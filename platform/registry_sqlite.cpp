@@ -1,0 +1,525 @@
+// The registry store on disk: one SQLite database shared by every program of
+// the system.
+//
+// Every write is its own transaction in WAL mode, so the monitor and the
+// customizer can write at the same time: the last writer wins, a reader
+// never sees half a value, and a process killed in the middle of a write
+// leaves the old value whole. Writers wait for each other (busy timeout)
+// instead of failing.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "platform/registry.h"
+#include "platform/registry_detail.h"
+
+namespace platform {
+namespace {
+
+using regdetail::Fold;
+using regdetail::KeyId;
+using regdetail::kRootId;
+
+// Marks a database as a registry store ("TDXR"), so a file of another kind
+// is never taken over.
+constexpr int kApplicationId = 0x54445852;
+constexpr int kBusyTimeoutMs = 15000;
+
+const char* const kSchema =
+    "CREATE TABLE reg_keys("
+    "  id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    "  parent INTEGER NOT NULL,"
+    "  name TEXT NOT NULL,"
+    "  lname TEXT NOT NULL,"
+    "  UNIQUE(parent, lname));"
+    "CREATE TABLE reg_values("
+    "  key INTEGER NOT NULL,"
+    "  name TEXT NOT NULL,"
+    "  lname TEXT NOT NULL,"
+    "  type INTEGER NOT NULL,"
+    "  data BLOB NOT NULL,"
+    "  PRIMARY KEY(key, lname)) WITHOUT ROWID;"
+    "INSERT INTO reg_keys(id, parent, name, lname)"
+    "  VALUES(1, 0, 'HKEY_LOCAL_MACHINE', 'hkey_local_machine');";
+
+RegStatus MapError(int rc) {
+  switch (rc & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_DONE:
+    case SQLITE_ROW:
+      return kRegOk;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return kRegBadDb;
+    default:
+      return kRegIoFailed;
+  }
+}
+
+// A prepared statement, reset and cleared after every use.
+class Stmt {
+ public:
+  Stmt() = default;
+  ~Stmt() { sqlite3_finalize(stmt_); }
+  Stmt(const Stmt&) = delete;
+  Stmt& operator=(const Stmt&) = delete;
+
+  bool Prepare(sqlite3* db, const char* sql) {
+    return sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) == SQLITE_OK;
+  }
+  sqlite3_stmt* get() { return stmt_; }
+  void Reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+  void Bind(int i, std::int64_t v) { sqlite3_bind_int64(stmt_, i, v); }
+  void Bind(int i, std::string_view s) {
+    sqlite3_bind_text(stmt_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+  }
+  void BindBlob(int i, const std::uint8_t* data, std::uint32_t size) {
+    static const std::uint8_t kEmpty = 0;
+    sqlite3_bind_blob(stmt_, i, size ? data : &kEmpty, static_cast<int>(size), SQLITE_TRANSIENT);
+  }
+  int Step() { return sqlite3_step(stmt_); }
+  std::int64_t Int(int col) { return sqlite3_column_int64(stmt_, col); }
+  std::string Text(int col) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col))) : "";
+  }
+  std::vector<std::uint8_t> Blob(int col) {
+    const auto* p = static_cast<const std::uint8_t*>(sqlite3_column_blob(stmt_, col));
+    int n = sqlite3_column_bytes(stmt_, col);
+    return p ? std::vector<std::uint8_t>(p, p + n) : std::vector<std::uint8_t>();
+  }
+
+ private:
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// Resets a statement on every way out of a call.
+struct Use {
+  explicit Use(Stmt& s) : stmt(s) {}
+  ~Use() { stmt.Reset(); }
+  Stmt& stmt;
+};
+
+class SqliteRegistry final : public Registry {
+ public:
+  explicit SqliteRegistry(sqlite3* db) : db_(db) {}
+  // The statements are finalized after this body runs; close_v2 lets the
+  // connection go once the last of them is gone.
+  ~SqliteRegistry() override { sqlite3_close_v2(db_); }
+
+  bool PrepareAll() {
+    return findChild_.Prepare(db_, "SELECT id FROM reg_keys WHERE parent=?1 AND lname=?2") &&
+           insertKey_.Prepare(db_, "INSERT INTO reg_keys(parent, name, lname) VALUES(?1, ?2, ?3)") &&
+           keyExists_.Prepare(db_, "SELECT parent, name FROM reg_keys WHERE id=?1") &&
+           getValue_.Prepare(db_, "SELECT type, data FROM reg_values WHERE key=?1 AND lname=?2") &&
+           setValue_.Prepare(db_,
+                             "INSERT INTO reg_values(key, name, lname, type, data)"
+                             " VALUES(?1, ?2, ?3, ?4, ?5)"
+                             " ON CONFLICT(key, lname) DO UPDATE SET"
+                             " type=excluded.type, data=excluded.data") &&
+           enumKey_.Prepare(db_,
+                            "SELECT name FROM reg_keys WHERE parent=?1 AND id<>?1"
+                            " ORDER BY lname LIMIT 1 OFFSET ?2") &&
+           enumValue_.Prepare(db_,
+                              "SELECT name, type, data FROM reg_values WHERE key=?1"
+                              " ORDER BY lname LIMIT 1 OFFSET ?2") &&
+           deleteValue_.Prepare(db_, "DELETE FROM reg_values WHERE key=?1 AND lname=?2") &&
+           deleteTreeValues_.Prepare(
+               db_,
+               "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL"
+               " SELECT k.id FROM reg_keys k JOIN sub ON k.parent=sub.id)"
+               " DELETE FROM reg_values WHERE key IN (SELECT id FROM sub)") &&
+           deleteTreeKeys_.Prepare(
+               db_,
+               "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL"
+               " SELECT k.id FROM reg_keys k JOIN sub ON k.parent=sub.id)"
+               " DELETE FROM reg_keys WHERE id IN (SELECT id FROM sub)") &&
+           begin_.Prepare(db_, "BEGIN IMMEDIATE") && commit_.Prepare(db_, "COMMIT") &&
+           rollback_.Prepare(db_, "ROLLBACK");
+  }
+
+  RegStatus OpenKey(HKey parent, std::string_view subKey, HKey& result) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(parent, id)) return kRegInvalidHandle;
+    std::vector<std::string> comps;
+    if (!regdetail::SplitKeyPath(subKey, comps)) return kRegInvalidParameter;
+    if (comps.empty()) {
+      if (RegStatus s = CheckKey(id); s != kRegOk) return s;
+    }
+    for (const auto& c : comps) {
+      KeyId child = 0;
+      RegStatus s = FindChild(id, c, child);
+      if (s == kRegFileNotFound && id != kRootId && CheckKey(id) == kRegKeyDeleted) {
+        return kRegKeyDeleted;
+      }
+      if (s != kRegOk) return s;
+      id = child;
+    }
+    result = handles_.Add(id);
+    return kRegOk;
+  }
+
+  RegStatus CreateKey(HKey parent, std::string_view subKey, HKey& result) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(parent, id)) return kRegInvalidHandle;
+    std::vector<std::string> comps;
+    if (!regdetail::SplitKeyPath(subKey, comps)) return kRegInvalidParameter;
+
+    // Most calls find every level already there; only a missing level
+    // needs a write transaction.
+    KeyId found = id;
+    bool all = CheckKey(id) == kRegOk;
+    for (std::size_t i = 0; all && i < comps.size(); ++i) {
+      KeyId child = 0;
+      if (FindChild(found, comps[i], child) != kRegOk) {
+        all = false;
+        break;
+      }
+      found = child;
+    }
+    if (all) {
+      result = handles_.Add(found);
+      return kRegOk;
+    }
+
+    if (RegStatus s = Begin(); s != kRegOk) return s;
+    RegStatus s = CheckKey(id);
+    for (std::size_t i = 0; s == kRegOk && i < comps.size(); ++i) {
+      KeyId child = 0;
+      s = FindChild(id, comps[i], child);
+      if (s == kRegFileNotFound) {
+        Use u(insertKey_);
+        insertKey_.Bind(1, id);
+        insertKey_.Bind(2, comps[i]);
+        insertKey_.Bind(3, Fold(comps[i]));
+        int rc = insertKey_.Step();
+        s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
+        child = sqlite3_last_insert_rowid(db_);
+      }
+      id = child;
+    }
+    if (s == kRegOk) s = Commit();
+    if (s != kRegOk) {
+      Rollback();
+      return s;
+    }
+    result = handles_.Add(id);
+    return kRegOk;
+  }
+
+  RegStatus QueryValueEx(HKey key, std::string_view name, RegType* type, std::uint8_t* data,
+                         std::uint32_t* size) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    if (data != nullptr && size == nullptr) return kRegInvalidParameter;
+    Use u(getValue_);
+    getValue_.Bind(1, id);
+    getValue_.Bind(2, Fold(name));
+    int rc = getValue_.Step();
+    if (rc == SQLITE_DONE) {
+      RegStatus k = CheckKey(id);
+      return k == kRegOk ? kRegFileNotFound : k;
+    }
+    if (rc != SQLITE_ROW) return MapError(rc);
+    auto actual = static_cast<std::uint32_t>(sqlite3_column_bytes(getValue_.get(), 1));
+    const void* blob = sqlite3_column_blob(getValue_.get(), 1);
+    if (type != nullptr) *type = static_cast<RegType>(getValue_.Int(0));
+    if (data != nullptr) {
+      if (*size < actual) {
+        *size = actual;
+        return kRegMoreData;
+      }
+      if (actual > 0) std::memcpy(data, blob, actual);
+    }
+    if (size != nullptr) *size = actual;
+    return kRegOk;
+  }
+
+  RegStatus SetValueEx(HKey key, std::string_view name, RegType type, const std::uint8_t* data,
+                       std::uint32_t size) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    if (!regdetail::ValidValueName(name) || size > kMaxValueSize || (data == nullptr && size > 0)) {
+      return kRegInvalidParameter;
+    }
+    if (RegStatus s = Begin(); s != kRegOk) return s;
+    RegStatus s = CheckKey(id);
+    if (s == kRegOk) {
+      Use u(setValue_);
+      setValue_.Bind(1, id);
+      setValue_.Bind(2, name);
+      setValue_.Bind(3, Fold(name));
+      setValue_.Bind(4, static_cast<std::int64_t>(type));
+      setValue_.BindBlob(5, data, size);
+      int rc = setValue_.Step();
+      s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
+    }
+    if (s == kRegOk) s = Commit();
+    if (s != kRegOk) Rollback();
+    return s;
+  }
+
+  RegStatus EnumKey(HKey key, std::uint32_t index, std::string& name) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    Use u(enumKey_);
+    enumKey_.Bind(1, id);
+    enumKey_.Bind(2, static_cast<std::int64_t>(index));
+    int rc = enumKey_.Step();
+    if (rc == SQLITE_ROW) {
+      name = enumKey_.Text(0);
+      return kRegOk;
+    }
+    if (rc != SQLITE_DONE) return MapError(rc);
+    RegStatus k = CheckKey(id);
+    return k == kRegOk ? kRegNoMoreItems : k;
+  }
+
+  RegStatus EnumValue(HKey key, std::uint32_t index, std::string& name, RegValue& value) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    Use u(enumValue_);
+    enumValue_.Bind(1, id);
+    enumValue_.Bind(2, static_cast<std::int64_t>(index));
+    int rc = enumValue_.Step();
+    if (rc == SQLITE_ROW) {
+      name = enumValue_.Text(0);
+      value.type = static_cast<RegType>(enumValue_.Int(1));
+      value.data = enumValue_.Blob(2);
+      return kRegOk;
+    }
+    if (rc != SQLITE_DONE) return MapError(rc);
+    RegStatus k = CheckKey(id);
+    return k == kRegOk ? kRegNoMoreItems : k;
+  }
+
+  RegStatus DeleteKey(HKey key, std::string_view subKey) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    std::vector<std::string> comps;
+    if (!regdetail::SplitKeyPath(subKey, comps)) return kRegInvalidParameter;
+    if (comps.empty()) return kRegAccessDenied;
+    if (RegStatus s = Begin(); s != kRegOk) return s;
+    RegStatus s = CheckKey(id);
+    for (std::size_t i = 0; s == kRegOk && i < comps.size(); ++i) {
+      KeyId child = 0;
+      s = FindChild(id, comps[i], child);
+      id = child;
+    }
+    for (Stmt* st : {&deleteTreeValues_, &deleteTreeKeys_}) {
+      if (s != kRegOk) break;
+      Use u(*st);
+      st->Bind(1, id);
+      int rc = st->Step();
+      s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
+    }
+    if (s == kRegOk) s = Commit();
+    if (s != kRegOk) Rollback();
+    return s;
+  }
+
+  RegStatus DeleteValue(HKey key, std::string_view name) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    if (RegStatus s = Begin(); s != kRegOk) return s;
+    RegStatus s = CheckKey(id);
+    if (s == kRegOk) {
+      Use u(deleteValue_);
+      deleteValue_.Bind(1, id);
+      deleteValue_.Bind(2, Fold(name));
+      int rc = deleteValue_.Step();
+      s = rc != SQLITE_DONE ? MapError(rc) : sqlite3_changes(db_) == 1 ? kRegOk : kRegFileNotFound;
+    }
+    if (s == kRegOk) s = Commit();
+    if (s != kRegOk) Rollback();
+    return s;
+  }
+
+  RegStatus FlushKey(HKey key) override {
+    std::lock_guard lock(mutex_);
+    KeyId id = 0;
+    if (!handles_.Find(key, id)) return kRegInvalidHandle;
+    // Commits are already whole on disk for any process that opens the
+    // store after a crash of this one; a checkpoint also makes them survive
+    // a power failure. Another process busy in the store makes the
+    // checkpoint stop early, which is fine: it will run one itself.
+    int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    return rc == SQLITE_OK || rc == SQLITE_BUSY ? kRegOk : MapError(rc);
+  }
+
+  RegStatus CloseKey(HKey key) override {
+    std::lock_guard lock(mutex_);
+    return handles_.Remove(key) ? kRegOk : kRegInvalidHandle;
+  }
+
+ private:
+  RegStatus FindChild(KeyId parent, std::string_view name, KeyId& child) {
+    Use u(findChild_);
+    findChild_.Bind(1, parent);
+    findChild_.Bind(2, Fold(name));
+    int rc = findChild_.Step();
+    if (rc == SQLITE_ROW) {
+      child = findChild_.Int(0);
+      return kRegOk;
+    }
+    return rc == SQLITE_DONE ? kRegFileNotFound : MapError(rc);
+  }
+
+  RegStatus CheckKey(KeyId id) {
+    Use u(keyExists_);
+    keyExists_.Bind(1, id);
+    int rc = keyExists_.Step();
+    if (rc == SQLITE_ROW) return kRegOk;
+    return rc == SQLITE_DONE ? kRegKeyDeleted : MapError(rc);
+  }
+
+  RegStatus Run(Stmt& s) {
+    Use u(s);
+    int rc = s.Step();
+    return rc == SQLITE_DONE ? kRegOk : MapError(rc);
+  }
+  RegStatus Begin() { return Run(begin_); }
+  RegStatus Commit() { return Run(commit_); }
+  void Rollback() {
+    if (!sqlite3_get_autocommit(db_)) Run(rollback_);
+  }
+
+  std::mutex mutex_;
+  sqlite3* db_;
+  regdetail::HandleTable handles_;
+  Stmt findChild_, insertKey_, keyExists_, getValue_, setValue_, enumKey_, enumValue_,
+      deleteValue_, deleteTreeValues_, deleteTreeKeys_, begin_, commit_, rollback_;
+};
+
+// Creates the missing folders of path's parent, each open to its owner only.
+bool MakeParentFolders(const std::string& path, std::string* error) {
+  std::size_t pos = 0;
+  while ((pos = path.find('/', pos + 1)) != std::string::npos) {
+    std::string dir = path.substr(0, pos);
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+      if (error) *error = "cannot create folder " + dir + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+int QueryInt(sqlite3* db, const char* sql, int& value) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) {
+      value = sqlite3_column_int(st, 0);
+      rc = SQLITE_OK;
+    }
+  }
+  sqlite3_finalize(st);
+  return rc;
+}
+
+// Makes db a registry store: an empty database gets the schema, a store is
+// taken as it is, anything else is refused without a single write.
+bool PrepareStore(sqlite3* db, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  int appId = 0;
+  int tables = 0;
+  if (QueryInt(db, "PRAGMA application_id", appId) != SQLITE_OK ||
+      QueryInt(db, "SELECT count(*) FROM sqlite_master", tables) != SQLITE_OK) {
+    return fail(std::string("not a registry store (") + sqlite3_errmsg(db) + ")");
+  }
+  if (appId != kApplicationId && (appId != 0 || tables != 0)) {
+    return fail("not a registry store (the database holds other data)");
+  }
+  char* msg = nullptr;
+  auto exec = [&](const char* sql) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
+    std::string why = msg ? msg : sqlite3_errmsg(db);
+    sqlite3_free(msg);
+    msg = nullptr;
+    fail(why);
+    return false;
+  };
+  if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=NORMAL")) return false;
+  if (appId == kApplicationId) return true;
+
+  // Two programs may create the store at the same moment: look again
+  // inside the write transaction.
+  if (!exec("BEGIN IMMEDIATE")) return false;
+  if (QueryInt(db, "PRAGMA application_id", appId) != SQLITE_OK) {
+    exec("ROLLBACK");
+    return fail(sqlite3_errmsg(db));
+  }
+  if (appId == kApplicationId) return exec("COMMIT");
+  std::string init = std::string(kSchema) + "PRAGMA application_id=" + std::to_string(kApplicationId) + ";";
+  if (!exec(init.c_str())) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
+  }
+  return exec("COMMIT");
+}
+
+}  // namespace
+
+std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error) {
+  if (hostPath.empty()) {
+    if (error) *error = "no path";
+    return nullptr;
+  }
+  struct stat st;
+  if (::stat(hostPath.c_str(), &st) != 0) {
+    if (!MakeParentFolders(hostPath, error)) return nullptr;
+    // The store holds the user's settings: only its owner may read it. The
+    // WAL files SQLite makes beside it take the same permissions.
+    int fd = ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0 && errno != EEXIST) {
+      if (error) *error = std::string("cannot create the file: ") + std::strerror(errno);
+      return nullptr;
+    }
+    if (fd >= 0) ::close(fd);
+  } else if (S_ISDIR(st.st_mode)) {
+    if (error) *error = "it is a folder";
+    return nullptr;
+  }
+
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(hostPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
+  if (rc != SQLITE_OK) {
+    if (error) *error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  if (!PrepareStore(db, error)) {
+    sqlite3_close(db);
+    return nullptr;
+  }
+  auto store = std::make_unique<SqliteRegistry>(db);
+  if (!store->PrepareAll()) {
+    if (error) *error = sqlite3_errmsg(db);
+    return nullptr;
+  }
+  return store;
+}
+
+}  // namespace platform
