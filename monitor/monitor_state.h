@@ -1,0 +1,45 @@
+// The monitor's one process-wide record.
+//
+// The program's own handles (instance, hidden window, menus, icons) stay
+// with the program's host; this record holds what the engine works with.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "monitor/gamelist.h"
+
+class MonitorHost;
+
+struct MonitorState {
+  MonitorHost* host = nullptr;
+
+  // --- main loop -----------------------------------------------------------
+  unsigned timerId = 0;      // id the system gave the watch timer
+  bool iconAdded = false;    // the tray icon was added by the first tick
+  bool suspended = false;    // the user chose Suspend
+  bool aboutOpen = false;    // the About box is showing
+  bool promptShown = false;  // joystick prompt shown since the last activation
+
+  // --- settings (Tandmon.ini) ----------------------------------------------
+  int showJoystick = 1;
+  std::string currentPlayer = "Defaults";
+  std::string playerSubdir = "Defaults";
+  std::string customizerPath = "TandCfg.exe";
+  std::string defaultConfigPath = "defaults\\Joy3D.vcg";
+
+  // --- the game list (games.ini) -------------------------------------------
+  GameList games;
+
+  // --- watcher -------------------------------------------------------------
+  std::string currentConfig;   // configuration name or path last made live
+  std::string runningGameExe;  // listed game made live and still running
+  bool customizerSeen = false;
+  bool quakeHandled = false;
+  bool serviceHandled = false;
+  std::string serviceCommand;  // "1 ten.exe" / "0 ten.exe"
+  bool pendingPrepare = false;
+  std::string prepareDir;      // with its final backslash
+  std::shared_ptr<GameEntry> prepareEntry;  // modifications to apply
+  std::shared_ptr<GameEntry> copyEntry;     // files to copy (non-empty list)
+};
