@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <unordered_map>
 
 #include "platform/dospath.h"
@@ -134,6 +135,19 @@ std::string WineImagePath(int procFd, const std::string& pidText) {
   return cwd + arg;
 }
 
+// What a process keeps for its whole life: its start time and the parent
+// that created it. Remembered from one listing to the next so that only new
+// processes cost a read of their stat file. A remembered entry counts only
+// while /proc/PID is the same inode, so a process id used again by a new
+// process is read afresh.
+struct StartInfo {
+  ino_t inode;
+  unsigned long long start;
+  std::uint32_t parent;
+};
+std::mutex g_startMutex;
+std::unordered_map<std::uint32_t, StartInfo> g_startInfo;
+
 class HostLister : public ProcessLister {
  public:
   bool List(std::vector<ProcessEntry>& out) override { return ListHostProcesses(out); }
@@ -161,6 +175,9 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
   // worked out once per listing.
   std::unordered_map<std::string, std::string> dosForm;
   std::string link, stat, pidText;
+  std::lock_guard lock(g_startMutex);
+  std::unordered_map<std::uint32_t, StartInfo> seen;
+  seen.reserve(g_startInfo.size() + 16);
 
   while (dirent* e = ::readdir(dir)) {
     const char* name = e->d_name;
@@ -176,17 +193,23 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
     if (link.size() > kDeleted.size() && link.ends_with(kDeleted)) {
       link.resize(link.size() - kDeleted.size());
     }
-    std::uint32_t ppid = 0;
-    unsigned long long start = 0;
-    char state = '?';
-    if (!ReadSmallFileAt(procFd, (pidText + "/stat").c_str(), stat) ||
-        !ParseStat(stat, ppid, start, state)) {
-      continue;  // ended while we looked
+    const auto pid = static_cast<std::uint32_t>(std::strtoul(name, nullptr, 10));
+    StartInfo info{e->d_ino, 0, 0};
+    auto known = g_startInfo.find(pid);
+    if (known != g_startInfo.end() && known->second.inode == e->d_ino) {
+      info = known->second;
+    } else {
+      char state = '?';
+      if (!ReadSmallFileAt(procFd, (pidText + "/stat").c_str(), stat) ||
+          !ParseStat(stat, info.parent, info.start, state)) {
+        continue;  // ended while we looked
+      }
     }
+    seen.emplace(pid, info);
     Found f;
-    f.start = start;
-    f.entry.processId = static_cast<std::uint32_t>(std::strtoul(name, nullptr, 10));
-    f.entry.parentProcessId = ppid;
+    f.start = info.start;
+    f.entry.processId = pid;
+    f.entry.parentProcessId = info.parent;
     if (IsWineLoader(link)) f.entry.exePath = WineImagePath(procFd, pidText);
     if (f.entry.exePath.empty()) {
       auto it = dosForm.find(link);
@@ -196,6 +219,7 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
     found.push_back(std::move(f));
   }
   ::closedir(dir);  // closes procFd too
+  g_startInfo.swap(seen);
 
   // Oldest first; processes started within one clock tick keep the order
   // of their ids.
