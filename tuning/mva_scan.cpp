@@ -177,13 +177,34 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
 // ---------------------------------------------------------------------------
 
 CfgText::CfgText(std::string_view bytes) {
-  // Text mode: CR LF reads as LF.
-  text_.reserve(bytes.size());
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text_ += bytes[i];
+  // Text mode: CR LF reads as LF. Copied a run at a time between CRs.
+  text_.resize(bytes.size());
+  char* out = text_.data();
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const void* cr = std::memchr(bytes.data() + i, '\r', bytes.size() - i);
+    std::size_t end = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data())
+                         : bytes.size();
+    std::memcpy(out, bytes.data() + i, end - i);
+    out += end - i;
+    i = end;
+    if (i < bytes.size()) {
+      if (i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+        ++i;  // the LF follows on the next run
+      } else {
+        *out++ = '\r';
+        ++i;
+      }
+    }
   }
-  upper_ = ToUpper(text_);
+  text_.resize(static_cast<std::size_t>(out - text_.data()));
+  upper_.resize(text_.size());
+  const char* src = text_.data();
+  char* up = upper_.data();
+  for (std::size_t k = 0, n = text_.size(); k < n; ++k) {
+    unsigned char c = static_cast<unsigned char>(src[k]);
+    up[k] = static_cast<char>(static_cast<unsigned>(c - 'a') < 26u ? c - ('a' - 'A') : c);
+  }
 
   // Lines as a reader with a limit of kMvaLineLimit characters gets them.
   lineStart_.reserve(text_.size() / 24 + 2);
@@ -301,15 +322,18 @@ int CfgText::OpenBraced(std::size_t linePos, bool singleGroup, std::size_t& pos)
 
 int CfgText::NextGroup(std::size_t& pos, std::string& out) const {
   out.clear();
-  std::size_t i = text_.find_first_of("{}", pos);
-  if (i == std::string::npos || text_[i] == '}') return 8;
-  for (++i; i < text_.size() && text_[i] != '}'; ++i) {
-    char c = text_[i];
+  const std::size_t n = text_.size();
+  const char* t = text_.data();
+  std::size_t i = pos;
+  while (i < n && t[i] != '{' && t[i] != '}') ++i;
+  if (i >= n || t[i] == '}') return 8;
+  for (++i; i < n && t[i] != '}'; ++i) {
+    char c = t[i];
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
     if (out.size() < kMvaValueLimit) out += c;
   }
   // An unterminated last group ends with the file.
-  pos = i < text_.size() ? i + 1 : i;
+  pos = i < n ? i + 1 : i;
   return 0;
 }
 
