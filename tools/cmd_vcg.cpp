@@ -7,6 +7,9 @@
 #include "tuning/mva_driver.h"
 
 namespace tools {
+
+int VcgActivate(const Args& a);  // cmd_vcg_activate.cpp
+
 namespace {
 
 constexpr std::array<const char*, 3> kLevelNames = {"Basic", "Full Freedom", "Champion"};
@@ -173,17 +176,18 @@ const Word kWords[] = {
     {"rewrite", Rewrite},
     {"show", Show},
     {"driver", Driver},
+    {"activate", VcgActivate},
 };
 
 int Vcg(const Args& a) {
-  if (a.empty()) return UsageError("vcg needs a word: rewrite, show or driver");
+  if (a.empty()) return UsageError("vcg needs a word: rewrite, show, driver or activate");
   for (const Word& w : kWords) {
     if (a[0] == w.word) return w.handler(Args(a.begin() + 1, a.end()));
   }
   return UsageError("unknown vcg word " + a[0]);
 }
 
-const Command kVcg("vcg", "vcg rewrite IN [OUT] | show FILE | driver FILE", Vcg);
+const Command kVcg("vcg", "vcg rewrite IN [OUT] | show FILE | driver FILE | activate FILE", Vcg);
 
 }  // namespace
 }  // namespace tools

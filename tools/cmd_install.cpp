@@ -1,0 +1,258 @@
+// tandrix install DIR: plays the part of the system installer.
+//
+// Copies the product files into DIR (a file already there is the user's and
+// is kept), puts the built programs beside them, names the customizer in
+// Tandmon.ini and seeds the registry store with the joystick keys the
+// system expects to find. Running it again gives the same state.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/dospath.h"
+#include "platform/joystick.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "tools/command.h"
+#include "tuning/mva_joystick.h"
+
+namespace fs = std::filesystem;
+
+namespace tools {
+namespace {
+
+using platform::kHKeyLocalMachine;
+using platform::Registry;
+using platform::ScopedKey;
+
+constexpr const char* kPrograms[] = {"Tandmon", "Chooser", "svcsetup"};
+constexpr const char* kCustomizerProgram = "Chooser";
+// Where the build puts the programs, relative to the folder of tandrix.
+constexpr const char* kProgramFolders[] = {".",          "../monitor",     "../monitor/app",
+                                           "../customizer", "../customizer/app", "../service_setup",
+                                           "../service_setup/app"};
+
+std::string ProductFolder() {
+  if (const char* env = std::getenv("TANDRIX_PRODUCT"); env != nullptr && env[0] != '\0') return env;
+  return TANDRIX_PRODUCT_DIR;
+}
+
+fs::path ToolFolder() {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::current_path() : self.parent_path();
+}
+
+// Copies src over dst through a temporary file and a rename, so a program
+// that is running from dst keeps running and no half file is ever seen.
+bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
+  std::error_code ec;
+  fs::path tmp = dst;
+  tmp += ".tandrix-new";
+  fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+  if (!ec) fs::rename(tmp, dst, ec);
+  if (ec) {
+    fs::remove(tmp);
+    error = dst.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+// The product tree, file by file; files already in DIR stay as they are.
+bool CopyProduct(const fs::path& from, const fs::path& to, int& copied, int& kept, std::string& error) {
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    const fs::path rel = fs::relative(it->path(), from, ec);
+    if (ec) break;
+    const fs::path target = to / rel;
+    if (it->is_directory()) {
+      fs::create_directories(target, ec);
+      if (ec) break;
+      continue;
+    }
+    if (!it->is_regular_file()) continue;
+    if (fs::exists(fs::symlink_status(target))) {
+      ++kept;
+      continue;
+    }
+    if (!ReplaceFile(it->path(), target, error)) return false;
+    ++copied;
+  }
+  if (ec) {
+    error = ec.message();
+    return false;
+  }
+  return true;
+}
+
+// The serial devices of the host in port order: the on-board ports the
+// kernel found hardware for, then USB adapters. TANDRIX_SERIAL_PORTS (paths
+// separated by ':') names them instead, for machines that want another list.
+std::vector<std::string> SerialDevices() {
+  std::vector<std::string> out;
+  if (const char* env = std::getenv("TANDRIX_SERIAL_PORTS")) {
+    std::string_view rest = env;
+    while (!rest.empty()) {
+      std::size_t end = rest.find(':');
+      if (end != 0) out.emplace_back(rest.substr(0, end));
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+    return out;
+  }
+  auto numbered = [](const std::string& prefix) {
+    std::vector<std::pair<long, std::string>> found;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/dev", ec)) {
+      std::string name = e.path().filename().string();
+      if (name.rfind(prefix, 0) != 0 || name.size() == prefix.size()) continue;
+      std::string digits = name.substr(prefix.size());
+      if (digits.find_first_not_of("0123456789") != std::string::npos) continue;
+      found.emplace_back(std::stol(digits), name);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  for (const auto& [n, name] : numbered("ttyS")) {
+    // The kernel makes ttyS nodes whether or not a UART is behind them; an
+    // absent one reports port type 0.
+    std::ifstream type("/sys/class/tty/" + name + "/type");
+    int t = 0;
+    if (type >> t && t != 0) out.push_back("/dev/" + name);
+  }
+  for (const auto& [n, name] : numbered("ttyUSB")) out.push_back("/dev/" + name);
+  return out;
+}
+
+bool Ok(platform::RegStatus s, const std::string& what, std::string& error) {
+  if (s == platform::kRegOk) return true;
+  error = "cannot write " + what + " (error " + std::to_string(s) + ")";
+  return false;
+}
+
+bool SeedStore(Registry& reg, const std::string& dosDir, const std::vector<std::string>& ports,
+               std::string& error) {
+  std::string driverKey;
+  if (platform::SystemJoystickService().GetDevCaps(platform::kJoyIdAll, platform::kJoyCapsSize,
+                                                   driverKey) != platform::kJoyErrNoError) {
+    error = "the joystick service does not name its driver key";
+    return false;
+  }
+  const std::string driverPath = std::string(kMvaJoystickRoot) + "\\" + driverKey;
+
+  // Slot 1 bound to the driver.
+  {
+    ScopedKey current(reg);
+    const std::string path = driverPath + "\\" + std::string(kMvaCurrentSettingsSubkey);
+    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, current.handle()), path, error)) return false;
+    const auto hw = MVA_JoyHwConfigBytes();
+    if (!Ok(reg.SetBinary(current.get(), "Joystick1Configuration", hw.data(), hw.size()),
+            "Joystick1Configuration", error) ||
+        !Ok(reg.SetString(current.get(), "Joystick1OEMName", kMvaOemName), "Joystick1OEMName", error) ||
+        !Ok(reg.SetString(current.get(), "Joystick1OEMCallout", kMvaDriverName), "Joystick1OEMCallout",
+            error)) {
+      return false;
+    }
+  }
+  // Its OEM configuration; one the user has set up already (port, map) is
+  // kept as long as it is a whole record.
+  {
+    ScopedKey device(reg);
+    const std::string path = driverPath + "\\" + std::string(kMvaDeviceSubkey);
+    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, device.handle()), path, error)) return false;
+    std::uint32_t size = 0;
+    if (reg.QueryValueEx(device.get(), "Joystick1OEMConfiguration", nullptr, nullptr, &size) !=
+            platform::kRegOk ||
+        size != kMvaOemConfigurationSize) {
+      const auto oem = MVA_OemConfigurationBytes(MVA_OemConfiguration{});
+      if (!Ok(reg.SetBinary(device.get(), "Joystick1OEMConfiguration", oem.data(), oem.size()),
+              "Joystick1OEMConfiguration", error)) {
+        return false;
+      }
+    }
+  }
+  // The private key and the DOS software's folder.
+  {
+    ScopedKey priv(reg);
+    const std::string path = std::string(kMvaPrivateRoot) + "\\" + std::string(kMvaPrivateSubkey);
+    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, priv.handle()), path, error) ||
+        !Ok(reg.SetString(priv.get(), "DosInstallDirectory", dosDir), "DosInstallDirectory", error)) {
+      return false;
+    }
+  }
+  // The serial ports the host has, and only those.
+  {
+    const std::string path = "hardware\\devicemap\\serialcomm";
+    platform::RegStatus s = reg.DeleteKey(kHKeyLocalMachine, path);
+    if (s != platform::kRegFileNotFound && !Ok(s, path, error)) return false;
+    ScopedKey serial(reg);
+    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, serial.handle()), path, error)) return false;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+      const std::string name = "COM" + std::to_string(i + 1);
+      if (!Ok(reg.SetString(serial.get(), name, ports[i]), name, error)) return false;
+    }
+  }
+  reg.FlushKey(kHKeyLocalMachine);
+  return true;
+}
+
+int Install(const Args& a) {
+  if (a.size() != 1) return UsageError("install needs one DIR");
+  std::error_code ec;
+  const fs::path product = ProductFolder();
+  if (!fs::is_directory(product, ec)) return Fail("no product files at " + product.string());
+  auto hostDir = platform::ToHostPath(a[0]);
+  if (!hostDir) return Fail("not a usable folder: " + a[0]);
+  const fs::path dir = fs::absolute(*hostDir, ec);
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir)) return Fail("cannot create " + dir.string());
+
+  std::string error;
+  int copied = 0;
+  int kept = 0;
+  if (!CopyProduct(product, dir, copied, kept, error)) return Fail("cannot copy the product files: " + error);
+
+  std::vector<std::string> programs;
+  const fs::path tools = ToolFolder();
+  for (const char* program : kPrograms) {
+    for (const char* folder : kProgramFolders) {
+      const fs::path candidate = (tools / folder / program).lexically_normal();
+      if (!fs::is_regular_file(candidate, ec) || ::access(candidate.c_str(), X_OK) != 0) continue;
+      if (fs::equivalent(candidate, dir / program, ec)) break;  // installing onto the build
+      if (!ReplaceFile(candidate, dir / program, error)) return Fail("cannot copy a program: " + error);
+      programs.push_back(program);
+      break;
+    }
+  }
+
+  const std::string ini = (dir / "Tandmon.ini").string();
+  if (!platform::WritePrivateProfileString("Defaults", "Customizer", kCustomizerProgram, ini)) {
+    return Fail("cannot write " + ini);
+  }
+
+  Registry& reg = platform::SystemRegistry();
+  if (std::string why = platform::SystemRegistryError(); !why.empty()) return Fail(why);
+  const std::vector<std::string> ports = SerialDevices();
+  if (!SeedStore(reg, platform::ToDosPath(dir.string()), ports, error)) return Fail(error);
+
+  std::string names;
+  for (const auto& p : programs) names += " " + p;
+  std::printf("installed into %s: %d product files copied, %d kept; programs:%s\n", dir.c_str(), copied,
+              kept, names.empty() ? " none built" : names.c_str());
+  std::printf("registry store %s: joystick slot 1 bound to %s, %zu serial port(s)\n",
+              platform::DefaultRegistryPath().c_str(), std::string(kMvaDriverName).c_str(), ports.size());
+  return 0;
+}
+
+const Command kInstall("install", "install DIR", Install);
+
+}  // namespace
+}  // namespace tools
