@@ -1,0 +1,192 @@
+// tandrix install, reg export / import and vcg activate, end to end against
+// a registry store in a temporary folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/dospath.h"
+#include "run_tool.h"
+#include "support/tempdir.h"
+
+namespace {
+
+using testsupport::RunTool;
+using testsupport::ScopedEnv;
+using testsupport::TempDir;
+
+const std::string kDevice =
+    "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\MediaResources\\Joystick\\"
+    "JoystickDriver<0000>\\JoystickSettings\\Vexor";
+
+std::string Tool(const std::vector<std::string>& args, const std::string& cwd, int expect = 0) {
+  auto r = RunTool(args, cwd);
+  std::string joined;
+  for (const auto& a : args) joined += a + " ";
+  EXPECT_EQ(r.exitCode, expect) << joined << "\n" << r.err;
+  return r.out;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(InstallTool, InstallThenActivateTheStockConfiguration) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("store/registry.db").c_str());
+  ScopedEnv ports("TANDRIX_SERIAL_PORTS", "/dev/ttyS0:/dev/ttyUSB0");
+  const std::string dir = t.Host("Tandrix");
+
+  Tool({"install", dir}, t.path());
+  EXPECT_TRUE(t.Exists("Tandrix/defaults/Joy3D.vcg"));
+  EXPECT_TRUE(Contains(t.Read("Tandrix/Tandmon.ini"), "Customizer=Chooser"));
+
+  EXPECT_EQ(Tool({"vcg", "activate", dir + "/defaults/Joy3D.vcg"}, t.path()), "0\n");
+  const std::string out = Tool({"reg", "export"}, t.path());
+  EXPECT_TRUE(Contains(out, "[" + kDevice + "]\n"));
+  for (const char* value :
+       {"\"Joy1ConfigurationFile\"=\"", "\"Joystick1Filter\"=\"", "\"Joystick1OEMcfgMode\"=\"DRV\"",
+        "\"Joystick1OEMxAxis\"=hex:", "\"Joystick1OEMtAxis\"=hex:", "\"Joystick1Sensitivity\"=hex:",
+        "\"Joystick1OEMCallout\"=\"vexor.vxd\"", "\"COM2\"=\"/dev/ttyUSB0\"",
+        "\"DosInstallDirectory\"=\""}) {
+    EXPECT_TRUE(Contains(out, value)) << value;
+  }
+  std::string dosPath = platform::ToDosPath(dir + "/defaults/Joy3D.vcg");
+  std::string escaped;
+  for (char c : dosPath) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  EXPECT_TRUE(Contains(out, "\"Joy1ConfigurationFile\"=\"" + escaped + "\"")) << escaped;
+
+  struct stat st {};
+  ASSERT_EQ(::stat(t.Host("store/registry.db").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(InstallTool, RunningItTwiceKeepsTheUsersFilesAndGivesTheSameState) {
+  TempDir t;
+  t.Write("product/defaults/Joy3D.vcg", "stock\n");
+  t.Write("product/games.ini", "[Games]\n");
+  t.Write("product/Tandmon.ini", "[Defaults]\nConfig=Joy3D.vcg\n");
+  ScopedEnv product("TANDRIX_PRODUCT", t.Host("product").c_str());
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("registry.db").c_str());
+  ScopedEnv ports("TANDRIX_SERIAL_PORTS", "/dev/ttyS1");
+
+  Tool({"install", "inst"}, t.path());
+  const std::string first = Tool({"reg", "export"}, t.path());
+  t.Write("inst/games.ini", "[Games]\nedited by the user\n");
+  Tool({"install", "inst"}, t.path());
+  EXPECT_EQ(Tool({"reg", "export"}, t.path()), first);
+  EXPECT_EQ(t.Read("inst/games.ini"), "[Games]\nedited by the user\n");
+  EXPECT_EQ(t.Read("inst/defaults/Joy3D.vcg"), "stock\n");
+  EXPECT_EQ(t.Read("inst/Tandmon.ini"), "[Defaults]\nConfig=Joy3D.vcg\nCustomizer=Chooser\r\n");
+
+  // The user's port and map survive; the host's ports are those of now.
+  const std::string oem = "\"Joystick1OEMConfiguration\"=hex:d0,07,00,00,60,ea,00,00,ff,ff,ff,ff,ff,ff,ff,\\\n"
+                          "  ff,43,4f,4d,31,00,58,59,5a,52,55,56,00";
+  EXPECT_TRUE(Contains(first, oem)) << first;
+  t.Write("user.reg", "REGEDIT4\n\n[" + kDevice + "]\n\"Joystick1OEMConfiguration\"=hex:d0,07,00,00,60,ea,00,00,"
+                      "ff,ff,ff,ff,ff,ff,ff,ff,43,4f,4d,33,00,78,59,5a,52,55,56,00\n");
+  Tool({"reg", "import", "user.reg"}, t.path());
+  ScopedEnv other("TANDRIX_SERIAL_PORTS", "");
+  Tool({"install", "inst"}, t.path());
+  const std::string after = Tool({"reg", "export"}, t.path());
+  EXPECT_TRUE(Contains(after, "43,4f,4d,33,00,78,59")) << after;
+  EXPECT_FALSE(Contains(after, "\"COM1\"="));
+}
+
+TEST(RegTool, ImportAndExportGiveEveryValueBack) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("a.db").c_str());
+  const std::string text =
+      "REGEDIT4\n"
+      "\n"
+      "[HKEY_LOCAL_MACHINE]\n"
+      "\n"
+      "[HKEY_LOCAL_MACHINE\\Soft]\n"
+      "@=\"default\"\n"
+      "\"Bin\"=hex:00,01,ff\n"
+      "\"Dw\"=dword:0001e240\n"
+      "\"Empty\"=hex:\n"
+      "\"Long\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n"
+      "  16,17,18,19\n"
+      "\"NoZero\"=hex(1):61,62\n"
+      "\"Quote \\\"q\\\"\"=\"C:\\\\dir\\\\\\\"x\\\"\"\n"
+      "\"Tab\"=hex(1):61,09,62,00\n"
+      "\n"
+      "[HKEY_LOCAL_MACHINE\\Soft\\Sub]\n"
+      "\n";
+  t.Write("in.reg", text);
+  Tool({"reg", "import", "in.reg"}, t.path());
+  EXPECT_EQ(Tool({"reg", "export"}, t.path()), text);
+  EXPECT_EQ(Tool({"reg", "export", "HKLM\\soft\\SUB"}, t.path()),
+            "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\soft\\SUB]\n\n");
+
+  // The export, imported into another store, exports the same again; CR LF
+  // lines read as well.
+  std::string crlf;
+  for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  t.Write("crlf.reg", crlf);
+  ScopedEnv other("TANDRIX_REGISTRY", t.Host("b.db").c_str());
+  Tool({"reg", "import", "crlf.reg"}, t.path());
+  EXPECT_EQ(Tool({"reg", "export"}, t.path()), text);
+
+  t.Write("del.reg", "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\Soft\\Sub]\n[HKEY_LOCAL_MACHINE\\Soft]\n\"Bin\"=-\n\"Gone\"=-\n"
+                     "[-HKEY_LOCAL_MACHINE\\Never\\There]\n");
+  Tool({"reg", "import", "del.reg"}, t.path());
+  const std::string left = Tool({"reg", "export"}, t.path());
+  EXPECT_FALSE(Contains(left, "Sub]"));
+  EXPECT_FALSE(Contains(left, "\"Bin\""));
+  EXPECT_TRUE(Contains(left, "\"Dw\"=dword:0001e240"));
+}
+
+TEST(RegTool, ABadFileChangesNothingAndSaysWhere) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("a.db").c_str());
+  t.Write("good.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n");
+  Tool({"reg", "import", "good.reg"}, t.path());
+  const std::string before = Tool({"reg", "export"}, t.path());
+
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* where;
+  };
+  const Case cases[] = {
+      {"no header", "[HKEY_LOCAL_MACHINE\\K]\n", "bad.reg:1:"},
+      {"value before a key", "REGEDIT4\n\"v\"=\"2\"\n", "bad.reg:2:"},
+      {"another root", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n", "bad.reg:2:"},
+      {"odd hex", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"2\"\n\"w\"=hex:1,02\n", "bad.reg:4:"},
+      {"trailing comma", "REGEDIT4\n[HKLM\\K]\n\"w\"=hex:01,\n", "bad.reg:3:"},
+      {"open string", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"2\n", "bad.reg:3:"},
+      {"long dword", "REGEDIT4\n[HKLM\\K]\n\"v\"=dword:123456789\n", "bad.reg:3:"},
+      {"unknown form", "REGEDIT4\n[HKLM\\K]\n\"v\"=word:1\n", "bad.reg:3:"},
+      {"empty key part", "REGEDIT4\n[HKLM\\K\\\\L]\n", "bad.reg:2:"},
+      {"the root deleted", "REGEDIT4\n[-HKEY_LOCAL_MACHINE]\n", "bad.reg:2:"},
+      {"unclosed key", "REGEDIT4\n[HKLM\\K\n", "bad.reg:2:"},
+  };
+  for (const auto& c : cases) {
+    t.Write("bad.reg", c.text);
+    auto r = RunTool({"reg", "import", "bad.reg"}, t.path());
+    EXPECT_EQ(r.exitCode, 1) << c.what;
+    EXPECT_TRUE(Contains(r.err, c.where)) << c.what << ": " << r.err;
+    EXPECT_EQ(Tool({"reg", "export"}, t.path()), before) << c.what;
+  }
+  auto missing = RunTool({"reg", "export", "HKLM\\Nope"}, t.path());
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(Contains(missing.err, "no such key"));
+  EXPECT_EQ(RunTool({"reg", "import", "nosuch.reg"}, t.path()).exitCode, 1);
+  EXPECT_EQ(RunTool({"reg"}, t.path()).exitCode, 2);
+}
+
+TEST(RegTool, AStoreThatIsNotOneIsReportedAndLeftAlone) {
+  TempDir t;
+  t.Write("junk.db", std::string(3000, 'x'));
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("junk.db").c_str());
+  auto r = RunTool({"reg", "export"}, t.path());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(Contains(r.err, "not a registry store")) << r.err;
+  auto a = RunTool({"vcg", "activate", "x.vcg"}, t.path());
+  EXPECT_EQ(a.exitCode, 1);
+  EXPECT_EQ(a.out, "-1\n");
+  EXPECT_EQ(t.Read("junk.db"), std::string(3000, 'x'));
+}
+
+}  // namespace
