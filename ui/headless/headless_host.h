@@ -1,0 +1,64 @@
+// Dialogs without a screen: the controls live in memory, and whatever would
+// wait for a person is played by a ScriptedUser, or, without a script,
+// answered at once the way a person leaving would answer it: a dialog is
+// closed with its close box (the cancel command), a message box gets its
+// default button. Nothing ever blocks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ui/dialog.h"
+#include "ui/dialog_model.h"
+#include "ui/headless/scripted_user.h"
+#include "ui/host.h"
+
+namespace ui::headless {
+
+class HeadlessDialogHost : public DialogHost {
+ public:
+  explicit HeadlessDialogHost(ScriptedUser* user = nullptr) : user_(user) {}
+
+  void SetUser(ScriptedUser* user) { user_ = user; }
+  ScriptedUser* User() const { return user_; }
+  // Pixel geometry: the font's base units and the desktop.
+  void SetBaseUnits(BaseUnits units) { units_ = units; }
+  BaseUnits Units() const { return units_; }
+  void SetDesktop(Rect desktop) { desktop_ = desktop; }
+
+  int RunModal(CDialog& dialog) override;
+  int MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
+                 unsigned flags) override;
+  void Beep(unsigned type) override { ++beeps_; }
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  Rect DesktopRect() const override { return desktop_; }
+
+  // What happened, for tests and for a log.
+  struct DialogRecord {
+    int templateId = 0;
+    std::string title;  // as it was when the dialog ended
+    int result = 0;
+    bool scripted = false;    // a script played it
+    bool unattended = false;  // closed for want of a user
+    bool centered = false;
+    std::vector<DrawnPicture> pictures;  // the last paint
+  };
+  const std::vector<DialogRecord>& Dialogs() const { return dialogs_; }
+  int OpenDialogs() const { return open_; }
+  int Beeps() const { return beeps_; }
+  int WaitCursorDepth() const { return waitDepth_; }
+  int WaitCursorShown() const { return waitShown_; }
+
+ private:
+  ScriptedUser* user_;
+  BaseUnits units_{};
+  Rect desktop_{0, 0, 1024, 768};
+  std::vector<DialogRecord> dialogs_;
+  int open_ = 0;
+  int beeps_ = 0;
+  int waitDepth_ = 0;
+  int waitShown_ = 0;
+};
+
+}  // namespace ui::headless

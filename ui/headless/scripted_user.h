@@ -1,0 +1,64 @@
+// A user played by a script: what to do in the next dialogs, how to answer
+// the next message boxes, what to choose from the next menus. Hosts consult
+// it when something would wait for a person; it also keeps a record of
+// every dialog and message box it was shown.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/open_dialog.h"
+
+namespace ui::headless {
+
+class ScriptedUser {
+ public:
+  using DialogScript = std::function<void(OpenDialog&)>;
+
+  // Plays script in the next dialog that opens, whatever its template.
+  void OnNextDialog(DialogScript script) { scripts_.push_back({0, std::move(script)}); }
+  // Plays script in the next dialog built on template templateId.
+  void OnDialog(int templateId, DialogScript script) {
+    scripts_.push_back({templateId, std::move(script)});
+  }
+  // Answers the next message box with result (IDOK, IDYES ...).
+  void AnswerNextMessageBox(int result) { answers_.push_back(result); }
+  // Picks the item with commandId from the next popup menu; 0 dismisses it.
+  void ChooseFromNextMenu(int commandId) { menuChoices_.push_back(commandId); }
+
+  struct MessageBoxSeen {
+    std::string text;
+    std::string caption;
+    unsigned flags = 0;
+    int result = 0;
+    bool scripted = false;  // answered by the script, not by default
+  };
+  const std::vector<MessageBoxSeen>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<int>& DialogsOpened() const { return dialogsOpened_; }
+  std::size_t PendingScripts() const { return scripts_.size(); }
+  std::size_t PendingAnswers() const { return answers_.size(); }
+  std::size_t PendingMenuChoices() const { return menuChoices_.size(); }
+
+  // Host side.
+  DialogScript TakeScript(int templateId);  // empty when none waits for it
+  std::optional<int> TakeAnswer();
+  std::optional<int> TakeMenuChoice();
+  void RecordDialog(int templateId) { dialogsOpened_.push_back(templateId); }
+  void RecordMessageBox(MessageBoxSeen seen) { messageBoxes_.push_back(std::move(seen)); }
+
+ private:
+  struct Entry {
+    int templateId;
+    DialogScript script;
+  };
+  std::deque<Entry> scripts_;
+  std::deque<int> answers_;
+  std::deque<int> menuChoices_;
+  std::vector<MessageBoxSeen> messageBoxes_;
+  std::vector<int> dialogsOpened_;
+};
+
+}  // namespace ui::headless

@@ -1,0 +1,63 @@
+// One running instance per program class, and how a new start reaches it.
+//
+// A running program listens on a local socket named after its window class
+// (e.g. "Tandrix Monitor"); another start finds it there and sends it a
+// window message such as WM_CLOSE, waiting until it has been handled, as a
+// message sent to the running program's window would. The socket is per
+// user: in $XDG_RUNTIME_DIR when that is set, else in the abstract
+// namespace with the user id in its name. Only processes of the same user
+// are heard. A socket file left by a program that died is replaced.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace ui {
+
+// The socket address of a class: a path, or "@name" for the abstract
+// namespace.
+std::string InstanceAddress(std::string_view className);
+
+class InstanceListener {
+ public:
+  using Handler =
+      std::function<long(unsigned message, std::uintptr_t wParam, std::intptr_t lParam)>;
+
+  InstanceListener() = default;
+  ~InstanceListener();
+  InstanceListener(const InstanceListener&) = delete;
+  InstanceListener& operator=(const InstanceListener&) = delete;
+
+  // Starts listening for className. False when another live instance
+  // already listens, or the socket could not be made.
+  bool Listen(std::string_view className, Handler handler);
+  bool IsListening() const { return fd_ >= 0; }
+  // The listening descriptor, for the event loop to watch (-1 when not
+  // listening).
+  int fd() const { return fd_; }
+  // Answers the requests waiting on fd(): runs the handler for each and
+  // replies with its result. The handler may call Close() (the name is then
+  // free before the sender hears back) but must not destroy the listener.
+  void HandleReady();
+  // Stops listening and frees the name.
+  void Close();
+
+ private:
+  int fd_ = -1;
+  std::string path_;  // socket file to remove, empty for the abstract namespace
+  unsigned long long inode_ = 0;
+  unsigned long long device_ = 0;
+  Handler handler_;
+};
+
+// True when an instance of className listens.
+bool InstanceExists(std::string_view className);
+
+// Sends a message to the instance of className and waits until it has been
+// handled. False when none listens or no answer came within timeoutMs.
+bool SendInstanceMessage(std::string_view className, unsigned message, std::uintptr_t wParam,
+                         std::intptr_t lParam, long* result = nullptr, int timeoutMs = 30000);
+
+}  // namespace ui

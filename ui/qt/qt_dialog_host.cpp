@@ -1,0 +1,724 @@
+#include "ui/qt/qt_dialog_host.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QSlider>
+#include <QTimer>
+#include <vector>
+
+#include "ui/dialog.h"
+#include "ui/dialog_model.h"
+#include "ui/menu.h"
+#include "ui/msgbox.h"
+#include "ui/qt/qt_open_dialog.h"
+
+namespace ui::qt {
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+// Multi-line edits hold "\r\n" line ends, as the original platform's did;
+// Qt's text widgets use "\n".
+QString ToWidgetLines(const std::string& text) {
+  QString q = Q(text);
+  q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return q;
+}
+
+std::string FromWidgetLines(const QString& text) {
+  QString q = text;
+  q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  q.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+  return S(q);
+}
+
+// Check boxes and radio buttons whose state only the model changes: a
+// click asks the model, which applies the rules of the control's style.
+class ModelCheckBox : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  void nextCheckState() override {}
+};
+
+class ModelRadioButton : public QRadioButton {
+ public:
+  using QRadioButton::QRadioButton;
+
+ protected:
+  void nextCheckState() override {}
+};
+
+class ClickableLabel : public QLabel {
+ public:
+  ClickableLabel(QWidget* parent, std::function<void()> onClick)
+      : QLabel(parent), onClick_(std::move(onClick)) {}
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override {
+    if (onClick_) onClick_();
+    QLabel::mousePressEvent(e);
+  }
+
+ private:
+  std::function<void()> onClick_;
+};
+
+class QtPaint : public PaintContext {
+ public:
+  QtPaint(QPainter& painter, QtDialogHost& host) : painter_(painter), host_(host) {}
+  void DrawBitmap(int bitmapId, int x, int y) override {
+    const QPixmap pixmap = host_.Picture(ImageKind::Bitmap, bitmapId);
+    if (!pixmap.isNull()) painter_.drawPixmap(x, y, pixmap);
+    pictures.push_back(DrawnPicture{bitmapId, x, y, false});
+  }
+  void DrawIcon(int iconId, int x, int y) override {
+    const QPixmap pixmap = host_.Picture(ImageKind::Icon, iconId);
+    if (!pixmap.isNull()) painter_.drawPixmap(x, y, pixmap);
+    pictures.push_back(DrawnPicture{iconId, x, y, true});
+  }
+  std::vector<DrawnPicture> pictures;
+
+ private:
+  QPainter& painter_;
+  QtDialogHost& host_;
+};
+
+class QtDialogWindow : public QDialog, public ModelObserver {
+ public:
+  QtDialogWindow(DialogModel& model, QtDialogHost& host, QWidget* parent)
+      : QDialog(parent), model_(model), host_(host) {
+    const DialogTemplate& t = model.Template();
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   (t.Has(dlg::SysMenu) ? Qt::WindowCloseButtonHint : Qt::WindowType(0)) |
+                   (t.Has(dlg::SystemModal) ? Qt::WindowStaysOnTopHint : Qt::WindowType(0)));
+    setModal(true);
+    font_ = QtDialogHost::FontFor(t.font);
+    setFont(font_);
+    units_ = QtDialogHost::UnitsFor(font_);
+    const Rect size = DialogToPixels(t.rect, units_);
+    setFixedSize(size.cx, size.cy);
+    setWindowTitle(Q(model.Title()));
+    widgets_.reserve(model.Controls().size());
+    for (std::size_t i = 0; i < model.Controls().size(); ++i) {
+      widgets_.push_back(Build(static_cast<int>(i)));
+    }
+    // Group boxes frame the controls after them; keep them underneath.
+    for (std::size_t i = 0; i < widgets_.size(); ++i) {
+      if (model.Controls()[i].kind() == ControlKind::GroupBox && widgets_[i] != nullptr) {
+        widgets_[i]->lower();
+      }
+    }
+    for (std::size_t i = 0; i < widgets_.size(); ++i) Sync(static_cast<int>(i));
+  }
+
+  BaseUnits Units() const { return units_; }
+
+  // Places the window: centred on the desktop, or at the template's origin
+  // (dialog units, from the owner's corner or the desktop's).
+  void Place() {
+    if (model_.Centered()) {
+      CenterOnDesktop();
+      return;
+    }
+    const Rect r = DialogToPixels(model_.Template().rect, units_);
+    QPoint origin(0, 0);
+    if (parentWidget() != nullptr) origin = parentWidget()->mapToGlobal(QPoint(0, 0));
+    move(origin + QPoint(r.x, r.y));
+  }
+
+  void ModelChanged(int index, Change what) override {
+    if (index < 0) {
+      switch (what) {
+        case Change::Title:
+          setWindowTitle(Q(model_.Title()));
+          break;
+        case Change::Centered:
+          CenterOnDesktop();
+          break;
+        case Change::DialogFocus:
+          activateWindow();
+          raise();
+          break;
+        case Change::Repaint:
+          update();
+          break;
+        case Change::Ended:
+          if (isVisible()) done(model_.Result());
+          break;
+        default:
+          break;
+      }
+      return;
+    }
+    if (what == Change::Focus) {
+      if (QWidget* w = widgets_[index]) w->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+    Sync(index);
+  }
+
+ protected:
+  void reject() override { model_.UserClose(); }
+  void accept() override {}
+
+  void closeEvent(QCloseEvent* e) override {
+    e->ignore();
+    if (!model_.Ended()) model_.UserClose();
+  }
+
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
+      if (e->key() == Qt::Key_Escape) {
+        model_.UserClose();
+        return;
+      }
+      if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        // A multi-line edit that keeps Enter has taken it already.
+        model_.UserPressEnter();
+        return;
+      }
+    }
+    QDialog::keyPressEvent(e);
+  }
+
+  void paintEvent(QPaintEvent* e) override {
+    QDialog::paintEvent(e);
+    QPainter painter(this);
+    QtPaint dc(painter, host_);
+    if (model_.Dialog() != nullptr) model_.Dialog()->SendPaint(dc);
+    model_.RecordPaint(std::move(dc.pictures));
+  }
+
+ private:
+  void CenterOnDesktop() {
+    const Rect desk = host_.DesktopRect();
+    const QSize frame = frameGeometry().size();
+    move(desk.x + desk.cx / 2 - frame.width() / 2, desk.y + desk.cy / 2 - frame.height() / 2);
+  }
+
+  // Runs a change the user made, unless the widget is only being brought
+  // in line with the model.
+  template <typename F>
+  void FromUser(F&& f) {
+    if (!syncing_) f();
+  }
+
+  QWidget* Build(int index) {
+    const ControlState& c = model_.Controls()[index];
+    const ControlTemplate& t = *c.tmpl;
+    const int id = t.id;
+    QWidget* w = nullptr;
+    switch (t.kind) {
+      case ControlKind::PushButton: {
+        auto* b = new QPushButton(this);
+        b->setAutoDefault(false);
+        b->setDefault(t.Has(ctl::Default));
+        connect(b, &QPushButton::clicked, this, [this, id] { FromUser([&] { model_.UserClick(id); }); });
+        w = b;
+        break;
+      }
+      case ControlKind::CheckBox: {
+        auto* b = new ModelCheckBox(this);
+        b->setTristate(t.Has(ctl::ThreeState));
+        connect(b, &QCheckBox::clicked, this, [this, id] { FromUser([&] { model_.UserClick(id); }); });
+        w = b;
+        break;
+      }
+      case ControlKind::RadioButton: {
+        auto* b = new ModelRadioButton(this);
+        b->setAutoExclusive(false);
+        connect(b, &QRadioButton::clicked, this, [this, id] { FromUser([&] { model_.UserClick(id); }); });
+        w = b;
+        break;
+      }
+      case ControlKind::Static: {
+        QLabel* l = t.Has(ctl::Notify)
+                        ? new ClickableLabel(this, [this, id] { model_.UserClick(id); })
+                        : new QLabel(this);
+        l->setWordWrap(true);
+        Qt::Alignment align = Qt::AlignTop;
+        align |= t.Has(ctl::Center) ? Qt::AlignHCenter
+                                    : (t.Has(ctl::Right) ? Qt::AlignRight : Qt::AlignLeft);
+        l->setAlignment(align);
+        l->setTextFormat(Qt::PlainText);
+        if (t.Has(ctl::Sunken)) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        w = l;
+        break;
+      }
+      case ControlKind::Edit: {
+        if (t.Has(ctl::MultiLine)) {
+          auto* e = new QPlainTextEdit(this);
+          e->setReadOnly(t.Has(ctl::ReadOnly));
+          e->setVerticalScrollBarPolicy(t.Has(ctl::VScroll) ? Qt::ScrollBarAlwaysOn
+                                                             : Qt::ScrollBarAlwaysOff);
+          e->setHorizontalScrollBarPolicy(t.Has(ctl::HScroll) ? Qt::ScrollBarAlwaysOn
+                                                               : Qt::ScrollBarAlwaysOff);
+          e->setLineWrapMode(t.Has(ctl::AutoHScroll) ? QPlainTextEdit::NoWrap
+                                                     : QPlainTextEdit::WidgetWidth);
+          e->setTabChangesFocus(true);
+          connect(e, &QPlainTextEdit::textChanged, this, [this, id, e] {
+            FromUser([&] { model_.UserType(id, FromWidgetLines(e->toPlainText())); });
+          });
+          w = e;
+        } else {
+          auto* e = new QLineEdit(this);
+          e->setReadOnly(t.Has(ctl::ReadOnly));
+          if (t.Has(ctl::Password)) e->setEchoMode(QLineEdit::Password);
+          if (t.Has(ctl::Number)) {
+            e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), e));
+          }
+          connect(e, &QLineEdit::textChanged, this,
+                  [this, id](const QString& text) { FromUser([&] { model_.UserType(id, S(text)); }); });
+          w = e;
+        }
+        break;
+      }
+      case ControlKind::ListBox: {
+        auto* l = new QListWidget(this);
+        connect(l, &QListWidget::currentRowChanged, this, [this, id](int row) {
+          FromUser([&] {
+            if (row >= 0) model_.UserSelect(id, row);
+          });
+        });
+        connect(l, &QListWidget::itemDoubleClicked, this, [this, id, l](QListWidgetItem* item) {
+          FromUser([&] { model_.UserDoubleClick(id, l->row(item)); });
+        });
+        w = l;
+        break;
+      }
+      case ControlKind::ComboBox: {
+        auto* b = new QComboBox(this);
+        b->setEditable(!t.Has(ctl::DropDownList));
+        b->setInsertPolicy(QComboBox::NoInsert);
+        connect(b, &QComboBox::activated, this,
+                [this, id](int row) { FromUser([&] { model_.UserSelect(id, row); }); });
+        if (b->isEditable()) {
+          connect(b->lineEdit(), &QLineEdit::textEdited, this,
+                  [this, id](const QString& text) { FromUser([&] { model_.UserType(id, S(text)); }); });
+        }
+        w = b;
+        break;
+      }
+      case ControlKind::TrackBar: {
+        auto* s = new QSlider(t.Has(ctl::Vertical) ? Qt::Vertical : Qt::Horizontal, this);
+        s->setSingleStep(1);
+        if (t.Has(ctl::AutoTicks)) s->setTickPosition(QSlider::TicksBelow);
+        connect(s, &QSlider::valueChanged, this,
+                [this, id](int value) { FromUser([&] { model_.UserMoveSlider(id, value); }); });
+        w = s;
+        break;
+      }
+      case ControlKind::GroupBox:
+        w = new QGroupBox(this);
+        break;
+      case ControlKind::Picture: {
+        auto* l = new QLabel(this);
+        w = l;
+        break;
+      }
+    }
+    if (id != IDC_STATIC) w->setObjectName(QStringLiteral("ctl%1").arg(id));
+    Rect r = DialogToPixels(t.rect, units_);
+    if (t.kind == ControlKind::ComboBox) {
+      // A combo box's template height includes its dropped-down list.
+      r.cy = w->sizeHint().height();
+    }
+    w->setGeometry(r.x, r.y, r.cx, r.cy);
+    if (!t.Has(ctl::TabStop) && t.kind != ControlKind::Static && t.kind != ControlKind::GroupBox &&
+        t.kind != ControlKind::Picture) {
+      w->setFocusPolicy(Qt::ClickFocus);
+    }
+    return w;
+  }
+
+  // Brings widget index in line with the model.
+  void Sync(int index) {
+    QWidget* w = widgets_[index];
+    if (w == nullptr) return;
+    const ControlState& c = model_.Controls()[index];
+    const ControlTemplate& t = *c.tmpl;
+    syncing_ = true;
+    w->setEnabled(c.enabled);
+    if (w->isVisibleTo(this) != c.visible) w->setVisible(c.visible);
+    const QString label = t.Has(ctl::NoPrefix) ? QString(Q(c.text)).replace("&", "&&") : Q(c.text);
+    switch (t.kind) {
+      case ControlKind::PushButton:
+        static_cast<QPushButton*>(w)->setText(label);
+        break;
+      case ControlKind::CheckBox: {
+        auto* b = static_cast<QCheckBox*>(w);
+        b->setText(label);
+        b->setCheckState(c.check == BST_CHECKED         ? Qt::Checked
+                         : c.check == BST_INDETERMINATE ? Qt::PartiallyChecked
+                                                        : Qt::Unchecked);
+        break;
+      }
+      case ControlKind::RadioButton: {
+        auto* b = static_cast<QRadioButton*>(w);
+        b->setText(label);
+        b->setChecked(c.check == BST_CHECKED);
+        break;
+      }
+      case ControlKind::Static: {
+        auto* l = static_cast<QLabel*>(w);
+        const QString text = t.Has(ctl::NoPrefix) ? Q(c.text) : Q(StripAccessKey(c.text));
+        if (l->text() != text) l->setText(text);
+        break;
+      }
+      case ControlKind::Edit:
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+          const QString text = ToWidgetLines(c.text);
+          if (e->toPlainText() != text) e->setPlainText(text);
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+          const QString text = Q(c.text);
+          if (e->text() != text) e->setText(text);
+        }
+        break;
+      case ControlKind::ListBox: {
+        auto* l = static_cast<QListWidget*>(w);
+        QStringList items;
+        for (const auto& item : c.items) items << Q(item.text);
+        bool same = l->count() == items.size();
+        for (int i = 0; same && i < items.size(); ++i) same = l->item(i)->text() == items[i];
+        if (!same) {
+          l->clear();
+          l->addItems(items);
+        }
+        l->setCurrentRow(c.selection);
+        if (c.selection < 0) l->clearSelection();
+        break;
+      }
+      case ControlKind::ComboBox: {
+        auto* b = static_cast<QComboBox*>(w);
+        QStringList items;
+        for (const auto& item : c.items) items << Q(item.text);
+        bool same = b->count() == items.size();
+        for (int i = 0; same && i < items.size(); ++i) same = b->itemText(i) == items[i];
+        if (!same) {
+          b->clear();
+          b->addItems(items);
+        }
+        b->setCurrentIndex(c.selection);
+        if (b->isEditable() && b->currentText() != Q(c.text)) b->setEditText(Q(c.text));
+        break;
+      }
+      case ControlKind::TrackBar: {
+        auto* s = static_cast<QSlider*>(w);
+        s->setRange(c.rangeMin, c.rangeMax);
+        s->setPageStep(c.pageSize);
+        s->setTickInterval(c.ticFreq);
+        s->setValue(c.pos);
+        break;
+      }
+      case ControlKind::GroupBox:
+        static_cast<QGroupBox*>(w)->setTitle(label);
+        break;
+      case ControlKind::Picture: {
+        auto* l = static_cast<QLabel*>(w);
+        const ImageKind kind = t.Has(ctl::IconImage) ? ImageKind::Icon : ImageKind::Bitmap;
+        const QPixmap pixmap = host_.Picture(kind, c.imageId);
+        l->setPixmap(pixmap);
+        if (!pixmap.isNull() && (t.rect.cx == 0 || t.rect.cy == 0)) l->resize(pixmap.size());
+        break;
+      }
+    }
+    syncing_ = false;
+  }
+
+  DialogModel& model_;
+  QtDialogHost& host_;
+  QFont font_;
+  BaseUnits units_;
+  std::vector<QWidget*> widgets_;
+  bool syncing_ = false;
+};
+
+QMessageBox::StandardButton StandardButtonFor(int result) {
+  switch (result) {
+    case IDOK:
+      return QMessageBox::Ok;
+    case IDCANCEL:
+      return QMessageBox::Cancel;
+    case IDABORT:
+      return QMessageBox::Abort;
+    case IDRETRY:
+      return QMessageBox::Retry;
+    case IDIGNORE:
+      return QMessageBox::Ignore;
+    case IDYES:
+      return QMessageBox::Yes;
+    case IDNO:
+      return QMessageBox::No;
+    default:
+      return QMessageBox::NoButton;
+  }
+}
+
+}  // namespace
+
+// --- QtDialogHost -------------------------------------------------------------------
+
+QtDialogHost::QtDialogHost(const ImageTable* images) : images_(images) {}
+
+QFont QtDialogHost::FontFor(const DialogFont& font) {
+  QFont f(Q(font.name));
+  f.setPointSize(font.pointSize > 0 ? font.pointSize : 8);
+  f.setStyleHint(QFont::SansSerif);
+  return f;
+}
+
+BaseUnits QtDialogHost::UnitsFor(const QFont& font) {
+  const QFontMetrics fm(font);
+  const int width = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  BaseUnits units;
+  units.x = (width / 26 + 1) / 2;
+  units.y = fm.height();
+  if (units.x <= 0) units.x = 1;
+  if (units.y <= 0) units.y = 1;
+  return units;
+}
+
+QPixmap QtDialogHost::Picture(ImageKind kind, int id) {
+  auto key = std::make_pair(kind, id);
+  auto it = pixmaps_.find(key);
+  if (it != pixmaps_.end()) return it->second;
+  QPixmap pixmap;
+  if (images_ != nullptr) {
+    const std::vector<unsigned char> bytes = images_->Load(kind, id);
+    if (!bytes.empty()) pixmap.loadFromData(bytes.data(), static_cast<uint>(bytes.size()));
+  }
+  pixmaps_[key] = pixmap;
+  return pixmap;
+}
+
+Rect QtDialogHost::DesktopRect() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return Rect{0, 0, 1024, 768};
+  const QRect g = screen->geometry();
+  return Rect{g.x(), g.y(), g.width(), g.height()};
+}
+
+int QtDialogHost::RunModal(CDialog& dialog) {
+  DialogModel model(dialog.Template(), &dialog);
+  QWidget* parent = QApplication::activeModalWidget();
+  QtDialogWindow window(model, *this, parent);
+  window.setObjectName(QStringLiteral("dlg%1").arg(dialog.TemplateId()));
+  model.SetObserver(&window);
+  dialog.Attach(&model, this);
+  if (user_ != nullptr) user_->RecordDialog(dialog.TemplateId());
+  if (dialog.Template().Has(dlg::Center)) model.Center();
+
+  dialog.SendInitDialog();
+  if (!model.Ended()) {
+    window.Place();
+    if (user_ != nullptr) {
+      auto script = user_->TakeScript(dialog.TemplateId());
+      // Played once the modal loop runs, as a person would act on the
+      // dialog once it shows.
+      QTimer::singleShot(0, &window, [&model, &window, script] {
+        QtOpenDialog view(model, window.Units(), &window);
+        if (script) script(view);
+        if (!model.Ended()) {
+          view.Close();
+          if (!model.Ended()) model.End(IDCANCEL);
+        }
+      });
+    }
+    if (!model.Ended()) window.exec();
+    // A loop ended from outside (the program quitting) counts as Cancel.
+    if (!model.Ended()) model.End(IDCANCEL);
+  }
+  dialog.SendDestroy();
+  model.SetObserver(nullptr);
+  dialog.Detach();
+  return model.Result();
+}
+
+int QtDialogHost::MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
+                             unsigned flags) {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  switch (MessageBoxIcon(flags)) {
+    case MessageIcon::Stop:
+      icon = QMessageBox::Critical;
+      break;
+    case MessageIcon::Question:
+      icon = QMessageBox::Question;
+      break;
+    case MessageIcon::Exclamation:
+      icon = QMessageBox::Warning;
+      break;
+    case MessageIcon::Information:
+      icon = QMessageBox::Information;
+      break;
+    case MessageIcon::None:
+      break;
+  }
+  // The owner is the dialog on top, which is the active modal window.
+  (void)owner;
+  QMessageBox box(icon, Q(MessageBoxCaption(caption)), Q(text), QMessageBox::NoButton,
+                  QApplication::activeModalWidget());
+  std::map<QAbstractButton*, int> results;
+  for (int result : MessageBoxButtons(flags)) {
+    results[box.addButton(StandardButtonFor(result))] = result;
+  }
+  const int def = DefaultMessageBoxResult(flags);
+  for (auto& [button, result] : results) {
+    if (result == def) box.setDefaultButton(static_cast<QPushButton*>(button));
+    if (result == EscapeMessageBoxResult(flags)) box.setEscapeButton(button);
+  }
+  if (IsSystemModal(flags)) {
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  }
+  headless::ScriptedUser::MessageBoxSeen seen;
+  seen.text = std::string(text);
+  seen.caption = MessageBoxCaption(caption);
+  seen.flags = flags;
+  int answer = 0;
+  if (user_ != nullptr) {
+    const auto scripted = user_->TakeAnswer();
+    seen.scripted = scripted.has_value();
+    answer = scripted.value_or(def);
+    QTimer::singleShot(0, &box, [&box, &results, answer] {
+      for (auto& [button, result] : results) {
+        if (result == answer) {
+          button->click();
+          return;
+        }
+      }
+      box.done(0);
+    });
+  }
+  box.exec();
+  int result = 0;
+  auto it = results.find(box.clickedButton());
+  if (it != results.end()) result = it->second;
+  if (result == 0 && user_ != nullptr) result = answer;
+  if (result == 0) result = EscapeMessageBoxResult(flags) != 0 ? EscapeMessageBoxResult(flags) : def;
+  seen.result = result;
+  if (user_ != nullptr) user_->RecordMessageBox(std::move(seen));
+  return result;
+}
+
+void QtDialogHost::Beep(unsigned) { QApplication::beep(); }
+
+void QtDialogHost::BeginWaitCursor() {
+  if (waitDepth_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtDialogHost::EndWaitCursor() {
+  if (waitDepth_ == 0) return;
+  if (--waitDepth_ == 0) QApplication::restoreOverrideCursor();
+}
+
+// --- QtOpenDialog ---------------------------------------------------------------------
+
+QWidget* QtOpenDialog::Widget(int id) const {
+  return window_->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id));
+}
+
+bool QtOpenDialog::Click(int id) {
+  if (!model_.CanUse(id)) return false;
+  if (auto* b = qobject_cast<QAbstractButton*>(Widget(id))) {
+    b->click();
+    return true;
+  }
+  return model_.UserClick(id);
+}
+
+bool QtOpenDialog::SelectRow(int id, int row) {
+  if (!model_.CanUse(id) || row < 0 || row >= model_.Count(id)) return false;
+  QWidget* w = Widget(id);
+  if (auto* l = qobject_cast<QListWidget*>(w)) {
+    if (l->currentRow() == row) return model_.UserSelect(id, row);
+    l->setCurrentRow(row);
+    return true;
+  }
+  if (auto* b = qobject_cast<QComboBox*>(w)) {
+    b->setCurrentIndex(row);
+    emit b->activated(row);
+    return true;
+  }
+  return false;
+}
+
+bool QtOpenDialog::DoubleClickRow(int id, int row) {
+  if (!model_.CanUse(id)) return false;
+  auto* l = qobject_cast<QListWidget*>(Widget(id));
+  if (l == nullptr || row < 0 || row >= l->count()) return false;
+  SelectRow(id, row);
+  emit l->itemDoubleClicked(l->item(row));
+  return true;
+}
+
+bool QtOpenDialog::Type(int id, std::string_view text) {
+  if (!model_.CanUse(id)) return false;
+  QWidget* w = Widget(id);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    if (e->isReadOnly()) return false;
+    e->setText(Q(text));
+    return true;
+  }
+  if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+    if (e->isReadOnly()) return false;
+    e->setPlainText(ToWidgetLines(std::string(text)));
+    return true;
+  }
+  if (auto* b = qobject_cast<QComboBox*>(w); b != nullptr && b->isEditable()) {
+    b->lineEdit()->setText(Q(text));
+    emit b->lineEdit()->textEdited(Q(text));
+    return true;
+  }
+  return false;
+}
+
+bool QtOpenDialog::MoveSlider(int id, int pos) {
+  if (!model_.CanUse(id)) return false;
+  auto* s = qobject_cast<QSlider*>(Widget(id));
+  if (s == nullptr) return false;
+  if (s->value() == std::clamp(pos, s->minimum(), s->maximum())) return model_.UserMoveSlider(id, pos);
+  s->setValue(pos);
+  return true;
+}
+
+bool QtOpenDialog::Close() {
+  if (model_.Ended()) return false;
+  window_->close();
+  return true;
+}
+
+bool QtOpenDialog::PressEnter() {
+  if (model_.Ended()) return false;
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(window_, &press);
+  return true;
+}
+
+void QtOpenDialog::Paint() { window_->repaint(); }
+
+bool QtOpenDialog::SaveScreenshot(const std::string& path) {
+  return window_->grab().save(Q(path), "PNG");
+}
+
+}  // namespace ui::qt
