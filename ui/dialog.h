@@ -151,7 +151,9 @@ class CDialog {
   int DoModal();
   int DoModal(DialogHost& host);
   void EndDialog(int result);
-  // Exchanges all values (DoDataExchange); false when a check failed.
+  // Exchanges all values (DoDataExchange); false when a check failed. When
+  // saving fails, the members exchanged before the failing check hold what
+  // was read; the rest are untouched.
   bool UpdateData(bool saveAndValidate = true);
 
   const DialogTemplate& Template() const { return *template_; }

@@ -16,8 +16,9 @@ class VirtualClock : public TimerService {
   bool KillTimer(unsigned timerId) override;
 
   // Moves the clock forward by ms, firing every timer that falls due on the
-  // way, in time order (timers due at the same moment in the order they
-  // were set). A timer set by a callback counts from that moment.
+  // way, in time order (of timers due at the same moment, the one that was
+  // set or last fired earliest goes first). A timer set by a callback
+  // counts from that moment.
   void Advance(std::uint64_t ms);
   // Runs fn once, ms from now.
   void After(std::uint64_t ms, std::function<void()> fn);

@@ -93,9 +93,13 @@ void QtApplication::OnTerminationSignal(std::function<void()> handler) {
 }
 
 int QtApplication::Run() {
-  if (quit_) return quitCode_;
-  const int code = QApplication::exec();
-  return quit_ ? quitCode_ : code;
+  if (!quit_) {
+    const int code = QApplication::exec();
+    if (!quit_) quitCode_ = code;
+  }
+  // The loop can run again after it returned.
+  quit_ = false;
+  return quitCode_;
 }
 
 void QtApplication::PostQuit(int code) {

@@ -44,6 +44,7 @@ class QtApplication : public Application {
   void UnwatchDescriptor(int watchId) override;
   void Post(std::function<void()> fn) override;
   void OnTerminationSignal(std::function<void()> handler) override;
+  // Runs until PostQuit (also one made before Run); can run again after.
   int Run() override;
   void PostQuit(int code) override;
   bool ShowsDialogs() const override { return true; }
