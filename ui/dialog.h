@@ -156,7 +156,7 @@ class CDialog {
   // was read; the rest are untouched.
   bool UpdateData(bool saveAndValidate = true);
 
-  const DialogTemplate& Template() const { return *template_; }
+  const DialogTemplate& GetTemplate() const { return *template_; }
   int TemplateId() const { return template_->id; }
   CDialog* Parent() const { return parent_; }
   bool IsOpen() const;

@@ -26,6 +26,9 @@ class OpenDialog {
   virtual bool MoveSlider(int id, int pos) { return model_.UserMoveSlider(id, pos); }
   virtual bool Close() { return model_.UserClose(); }
   virtual bool PressEnter() { return model_.UserPressEnter(); }
+  // Ends the dialog with code, as the program would (for a script that
+  // must leave a dialog that offers no way out).
+  void End(int code) { model_.End(code); }
   // Picks the first row whose text equals text (without regard to case).
   bool SelectRowText(int id, std::string_view text);
   // Asks the host to paint the dialog now (the headless host paints when a

@@ -69,7 +69,7 @@ class HeadlessOpenDialog : public OpenDialog {
 }  // namespace
 
 int HeadlessDialogHost::RunModal(CDialog& dialog) {
-  DialogModel model(dialog.Template(), &dialog);
+  DialogModel model(dialog.GetTemplate(), &dialog);
   Painter painter(model);
   model.SetObserver(&painter);
   dialog.Attach(&model, this);
@@ -78,7 +78,7 @@ int HeadlessDialogHost::RunModal(CDialog& dialog) {
 
   DialogRecord record;
   record.templateId = dialog.TemplateId();
-  if (dialog.Template().Has(dlg::Center)) model.Center();
+  if (dialog.GetTemplate().Has(dlg::Center)) model.Center();
   dialog.SendInitDialog();
   if (!model.Ended()) {
     painter.Paint();

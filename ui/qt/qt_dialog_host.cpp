@@ -520,14 +520,14 @@ Rect QtDialogHost::DesktopRect() const {
 }
 
 int QtDialogHost::RunModal(CDialog& dialog) {
-  DialogModel model(dialog.Template(), &dialog);
+  DialogModel model(dialog.GetTemplate(), &dialog);
   QWidget* parent = QApplication::activeModalWidget();
   QtDialogWindow window(model, *this, parent);
   window.setObjectName(QStringLiteral("dlg%1").arg(dialog.TemplateId()));
   model.SetObserver(&window);
   dialog.Attach(&model, this);
   if (user_ != nullptr) user_->RecordDialog(dialog.TemplateId());
-  if (dialog.Template().Has(dlg::Center)) model.Center();
+  if (dialog.GetTemplate().Has(dlg::Center)) model.Center();
 
   dialog.SendInitDialog();
   if (!model.Ended()) {
