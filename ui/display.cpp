@@ -1,10 +1,12 @@
 #include "ui/display.h"
 
 #include <netdb.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +35,8 @@ bool ConnectUnix(const std::string& path, bool abstractName) {
   return ok;
 }
 
+// A display on another machine that does not answer must not hold up the
+// start for minutes: each address gets two seconds.
 bool ConnectTcp(const std::string& host, int port) {
   addrinfo hints{};
   hints.ai_socktype = SOCK_STREAM;
@@ -40,9 +44,17 @@ bool ConnectTcp(const std::string& host, int port) {
   if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
   bool ok = false;
   for (addrinfo* a = found; a != nullptr && !ok; a = a->ai_next) {
-    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
     if (fd < 0) continue;
-    ok = ::connect(fd, a->ai_addr, a->ai_addrlen) == 0;
+    if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+      ok = true;
+    } else if (errno == EINPROGRESS) {
+      pollfd p{fd, POLLOUT, 0};
+      int error = 0;
+      socklen_t len = sizeof error;
+      ok = ::poll(&p, 1, 2000) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 &&
+           error == 0;
+    }
     ::close(fd);
   }
   ::freeaddrinfo(found);

@@ -76,7 +76,10 @@ bool WinHelp(std::string_view helpFile, unsigned command, unsigned long, std::st
     return false;
   }
   // Started twice removed, so the viewer is nobody's child to wait for and
-  // the program goes on at once.
+  // the program goes on at once. Everything the children need is made
+  // before the fork: between fork and exec they only call the system.
+  std::vector<char*> argv{const_cast<char*>(viewer.c_str()), const_cast<char*>(file.c_str()),
+                          nullptr};
   const pid_t child = ::fork();
   if (child < 0) {
     if (why != nullptr) *why = "could not start " + viewer;
@@ -86,9 +89,7 @@ bool WinHelp(std::string_view helpFile, unsigned command, unsigned long, std::st
     ::setsid();
     const pid_t grandchild = ::fork();
     if (grandchild == 0) {
-      std::vector<char*> argv{const_cast<char*>(viewer.c_str()), const_cast<char*>(file.c_str()),
-                              nullptr};
-      ::execv(viewer.c_str(), argv.data());
+      ::execv(argv[0], argv.data());
       ::_exit(127);
     }
     ::_exit(grandchild < 0 ? 1 : 0);

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <netinet/in.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -309,6 +310,24 @@ TEST(Display, ReachableOnlyWhenItsSocketAnswers) {
     EXPECT_TRUE(ui::DisplayReachable());
   }
   ::close(fd);
+
+  // A display over the network: host:n is port 6000 + n.
+  const int tcp = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in in{};
+  in.sin_family = AF_INET;
+  in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(tcp, reinterpret_cast<sockaddr*>(&in), sizeof in), 0);
+  ASSERT_EQ(::listen(tcp, 1), 0);
+  socklen_t len = sizeof in;
+  ::getsockname(tcp, reinterpret_cast<sockaddr*>(&in), &len);
+  const std::string remote = "127.0.0.1:" + std::to_string(ntohs(in.sin_port) - 6000) + ".0";
+  {
+    ScopedEnv d("DISPLAY", remote.c_str()), w("WAYLAND_DISPLAY", nullptr);
+    EXPECT_TRUE(ui::DisplayReachable());
+    ::close(tcp);
+    EXPECT_FALSE(ui::DisplayReachable());
+  }
+
   ScopedEnv offscreen("QT_QPA_PLATFORM", "offscreen"), d("DISPLAY", nullptr),
       w("WAYLAND_DISPLAY", nullptr);
   EXPECT_TRUE(ui::DisplayReachable());
