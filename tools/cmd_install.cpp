@@ -37,6 +37,10 @@ constexpr const char* kCustomizerProgram = "Chooser";
 constexpr const char* kProgramFolders[] = {".",          "../monitor",     "../monitor/app",
                                            "../customizer", "../customizer/app", "../service_setup",
                                            "../service_setup/app"};
+// The Qt front end the programs load when a display is there; they look for
+// it beside themselves.
+constexpr const char* kQtModule = "libtandrix_ui_qt.so";
+constexpr const char* kModuleFolders[] = {".", "../bin"};
 
 std::string ProductFolder() {
   if (const char* env = std::getenv("TANDRIX_PRODUCT"); env != nullptr && env[0] != '\0') return env;
@@ -229,6 +233,15 @@ int Install(const Args& a) {
       if (fs::equivalent(candidate, dir / program, ec)) break;  // installing onto the build
       if (!ReplaceFile(candidate, dir / program, error)) return Fail("cannot copy a program: " + error);
       programs.push_back(program);
+      break;
+    }
+  }
+  if (!programs.empty()) {
+    for (const char* folder : kModuleFolders) {
+      const fs::path candidate = (tools / folder / kQtModule).lexically_normal();
+      if (!fs::is_regular_file(candidate, ec)) continue;
+      if (fs::equivalent(candidate, dir / kQtModule, ec)) break;
+      if (!ReplaceFile(candidate, dir / kQtModule, error)) return Fail("cannot copy a program: " + error);
       break;
     }
   }

@@ -1,0 +1,263 @@
+#include "monitor/app/tandmon.h"
+
+#include <utility>
+
+#include "monitor/app/dialogs.h"
+#include "monitor/app/resources.h"
+#include "monitor/gamelist.h"
+#include "monitor/logerror.h"
+#include "monitor/strings.h"
+#include "monitor/watcher.h"
+#include "platform/dospath.h"
+#include "platform/process.h"
+#include "ui/help.h"
+
+// --- the engine's host ---------------------------------------------------------------
+
+UiMonitorHost::UiMonitorHost(ui::Application& app, ui::HiddenWindow& window, TickProc tick)
+    : app_(app), window_(window), tick_(std::move(tick)) {}
+
+void UiMonitorHost::KillWatchTimer(unsigned timerId) { app_.Timers().KillTimer(timerId); }
+
+unsigned UiMonitorHost::SetWatchTimer() { return app_.Timers().SetTimer(kWatchTimerMs, tick_); }
+
+int UiMonitorHost::ShowInstructions(MonitorState& state, int position) {
+  CInstructionsDlg dlg(state, position);
+  return dlg.DoModal(app_.Dialogs());
+}
+
+int UiMonitorHost::ShowJoystickPrompt(MonitorState& state) {
+  CJoystickPromptDlg dlg(state);
+  return dlg.DoModal(app_.Dialogs());
+}
+
+int UiMonitorHost::ShowMessage(int textId, std::string_view text, std::string_view caption,
+                               unsigned style) {
+  // Nobody would read a box: the text goes to error.log as a line of its
+  // own, and the box answers at once.
+  if (!app_.ShowsDialogs()) LogMessageText(text);
+  return app_.Dialogs().MessageBox(nullptr, text, caption, style);
+}
+
+// The help viewer is started on its own and never waited for; a help file
+// that cannot be shown is no reason to stop watching.
+void UiMonitorHost::LaunchHelp(std::string_view file, unsigned command) {
+  ui::WinHelp(file, command, 0);
+}
+
+// --- the program -------------------------------------------------------------------
+
+TandmonApp::TandmonApp(ui::Application& app)
+    : app_(app),
+      window_(app),
+      host_(app, window_, [this](unsigned timerId) { OnWatchTimer(timerId); }) {
+  state_.host = &host_;
+  // SIGTERM and SIGINT close the monitor the way Exit does.
+  app_.OnTerminationSignal([this] {
+    if (window_.IsWindow()) {
+      window_.SendMessage(WM_CLOSE);
+    } else {
+      app_.PostQuit(0);
+    }
+  });
+}
+
+TandmonApp::~TandmonApp() {
+  app_.OnTerminationSignal(nullptr);
+  if (!closed_ && window_.IsWindow()) {
+    host_.KillWatchTimer(state_.timerId);
+    RemoveTrayIcon();
+  }
+}
+
+bool TandmonApp::Start(std::string commandLine, int& exitCode) {
+  state_.promptShown = false;
+  trayIconId_ = kIdiNormal;
+  LoadGameList(state_.games);
+  LoadMonitorSettings(state_);
+  // The default is made live first, also by a start that only closes the
+  // running monitor.
+  ActivateConfig(state_, state_.defaultConfigPath, "");
+
+  if (ui::HiddenWindow::Find(kMonitorClass)) {
+    // Waits until the running monitor has closed, so its name is free for
+    // this one.
+    ui::HiddenWindow::SendTo(kMonitorClass, WM_CLOSE);
+    commandLine = platform::ToLowerAscii(commandLine);
+  }
+  if (commandLine.find("-close") != std::string::npos) {
+    exitCode = 0;
+    return false;
+  }
+
+  window_.Create(kMonitorClass, kMonitorClass,
+                 [this](ui::HiddenWindow& w, unsigned message, std::uintptr_t wParam,
+                        std::intptr_t lParam) { return WindowProc(w, message, wParam, lParam); });
+  return true;
+}
+
+int TandmonApp::Run(std::string commandLine) {
+  int exitCode = 0;
+  if (!Start(std::move(commandLine), exitCode)) return exitCode;
+  return app_.Run();
+}
+
+long TandmonApp::WindowProc(ui::HiddenWindow& window, unsigned message, std::uintptr_t wParam,
+                            std::intptr_t lParam) {
+  switch (message) {
+    case WM_CREATE:
+      if (OnCreate() == -1) return -1;
+      break;
+    case WM_CLOSE:
+      OnClose();
+      break;
+    case WM_DESTROY:
+      window.PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(static_cast<int>(wParam & 0xFFFF));
+      break;
+    case kTrayCallbackMessage:
+      OnTrayNotify(static_cast<unsigned>(lParam));
+      break;
+    default:
+      break;
+  }
+  return window.DefWindowProc(message, wParam, lParam);
+}
+
+long TandmonApp::OnCreate() {
+  menuBar_ = std::make_unique<ui::Menu>(TrayMenuTemplate());
+  trayMenu_ = menuBar_->SubMenu(0);
+  state_.timerId = host_.SetWatchTimer();
+  return 0;
+}
+
+void TandmonApp::OnClose() {
+  if (closed_) return;
+  closed_ = true;
+  RemoveTrayIcon();
+  // No tick may run between here and the end of the loop. A tick that is
+  // running (its dialog open) still works on the game list; it is freed
+  // when that tick returns.
+  host_.KillWatchTimer(state_.timerId);
+  if (!inTick_) FreeGameList(state_.games);
+  trayMenu_ = nullptr;
+  menuBar_.reset();
+}
+
+void TandmonApp::OnCommand(int commandId) {
+  switch (commandId) {
+    case kIdmSuspend:
+      SuspendOrResume();
+      break;
+    case kIdmExit:
+      window_.SendMessage(WM_CLOSE);
+      break;
+    case kIdmCustomize:
+      Customize();
+      break;
+    case kIdmAbout:
+      About();
+      break;
+    default:
+      break;
+  }
+}
+
+void TandmonApp::OnTrayNotify(unsigned mouseMessage) {
+  if (mouseMessage == WM_RBUTTONDOWN) {
+    if (trayMenu_ == nullptr) return;
+    const ui::Point at = app_.Tray().CursorPos();
+    // The chosen command arrives as WM_COMMAND; the menu may be gone when
+    // this returns (Exit).
+    app_.Tray().TrackPopupMenu(*trayMenu_, at, TPM_RIGHTALIGN | TPM_RIGHTBUTTON);
+    window_.PostMessage(WM_USER);
+  } else if (mouseMessage == WM_LBUTTONDBLCLK) {
+    Customize();
+  }
+}
+
+void TandmonApp::OnWatchTimer(unsigned) {
+  if (closed_ || state_.suspended || inTick_) return;
+  // Where the desktop has no tray yet the monitor watches without an icon
+  // and offers it again at the next tick.
+  if (!state_.iconAdded) state_.iconAdded = AddTrayIcon(kIdiNormal);
+  inTick_ = true;
+  WatchTick(state_);
+  inTick_ = false;
+  if (closed_) {
+    // Closed while the tick showed a dialog: the tick has set the timer
+    // again on its way out.
+    host_.KillWatchTimer(state_.timerId);
+    FreeGameList(state_.games);
+    return;
+  }
+  // Suspend or Resume chosen while the tick showed a dialog: done now, so
+  // the timer and the game list are not changed under the tick.
+  while (deferredSuspends_ > 0) {
+    --deferredSuspends_;
+    SuspendOrResume();
+  }
+}
+
+void TandmonApp::SuspendOrResume() {
+  if (inTick_) {
+    ++deferredSuspends_;
+    return;
+  }
+  if (!state_.suspended) {
+    RemoveTrayIcon();
+    state_.iconAdded = AddTrayIcon(kIdiSuspended);
+    state_.suspended = true;
+    host_.KillWatchTimer(state_.timerId);
+    if (trayMenu_ != nullptr) trayMenu_->SetItemText(kSuspendPosition, "&Resume");
+  } else {
+    state_.suspended = false;
+    state_.timerId = host_.SetWatchTimer();
+    if (trayMenu_ != nullptr) trayMenu_->SetItemText(kSuspendPosition, "&Suspend");
+    RemoveTrayIcon();
+    state_.iconAdded = AddTrayIcon(kIdiNormal);
+    // The list may have changed while the monitor slept; the settings are
+    // left as they are.
+    FreeGameList(state_.games);
+    LoadGameList(state_.games);
+  }
+}
+
+// Started with the monitor's folder as its current directory; a customizer
+// that cannot be started is passed over in silence.
+void TandmonApp::Customize() {
+  platform::StartProcess(state_.customizerPath, state_.customizerPath, ".");
+}
+
+void TandmonApp::About() {
+  if (state_.aboutOpen) return;
+  state_.aboutOpen = true;
+  CAboutDlg dlg(state_);
+  dlg.DoModal(app_.Dialogs());
+  // Also when the dialog's loop was ended from outside (the program
+  // quitting) rather than by its own buttons.
+  state_.aboutOpen = false;
+}
+
+bool TandmonApp::AddTrayIcon(int iconId) {
+  trayIconId_ = iconId;
+  ui::NotifyIcon icon;
+  icon.id = kTrayIconId;
+  icon.callbackMessage = kTrayCallbackMessage;
+  icon.iconId = iconId;
+  icon.tip = std::string(MonitorString(kIdsTrayTip).substr(0, ui::kMaxTipLength));
+  return app_.Tray().AddIcon(icon);
+}
+
+void TandmonApp::RemoveTrayIcon() { app_.Tray().DeleteIcon(kTrayIconId); }
+
+std::string CommandLineOf(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}

@@ -1,0 +1,103 @@
+// The Tandmon program: start-up, the hidden window with its tray icon and
+// menu, the 3-second watch timer, and the host the monitor engine runs on.
+//
+// Everything runs on the application's message loop. On a desktop the
+// application is the Qt front end; without a display it is the headless
+// one, where nothing waits for a user: dialogs end at once (the joystick
+// prompt as Cancel, the instructions as closed) and message boxes are
+// written to error.log instead.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "monitor/host.h"
+#include "monitor/monitor_state.h"
+#include "ui/hidden_window.h"
+#include "ui/host.h"
+#include "ui/menu.h"
+
+// MonitorHost over the ui module: the watch timer on the application's
+// timers, the dialogs on its dialog host.
+class UiMonitorHost : public MonitorHost {
+ public:
+  using TickProc = std::function<void(unsigned timerId)>;
+
+  UiMonitorHost(ui::Application& app, ui::HiddenWindow& window, TickProc tick);
+
+  void KillWatchTimer(unsigned timerId) override;
+  unsigned SetWatchTimer() override;
+  int ShowInstructions(MonitorState& state, int position) override;
+  int ShowJoystickPrompt(MonitorState& state) override;
+  int ShowMessage(int textId, std::string_view text, std::string_view caption,
+                  unsigned style) override;
+  void LaunchHelp(std::string_view file, unsigned command) override;
+  void FocusHiddenWindow() override {}
+  void* HiddenWindow() override { return &window_; }
+
+ private:
+  ui::Application& app_;
+  ui::HiddenWindow& window_;
+  TickProc tick_;
+};
+
+class TandmonApp {
+ public:
+  explicit TandmonApp(ui::Application& app);
+  ~TandmonApp();
+  TandmonApp(const TandmonApp&) = delete;
+  TandmonApp& operator=(const TandmonApp&) = delete;
+
+  // Start-up up to the message loop: the game list, the settings, the
+  // default configuration made live, a running monitor closed, and unless
+  // the command line asks only for that ("-close"), the hidden window and
+  // the watch timer. False when the program ends here; exitCode is then its
+  // code.
+  bool Start(std::string commandLine, int& exitCode);
+  // Start, then the message loop until the window closes; the exit code.
+  int Run(std::string commandLine);
+
+  MonitorState& State() { return state_; }
+  ui::HiddenWindow& Window() { return window_; }
+  UiMonitorHost& Host() { return host_; }
+  // The tray menu while the window exists, else null.
+  const ui::Menu* TrayMenu() const { return trayMenu_; }
+  // The icon the tray shows or would show (104, or 139 while suspended).
+  int TrayIconId() const { return trayIconId_; }
+
+ private:
+  long WindowProc(ui::HiddenWindow& window, unsigned message, std::uintptr_t wParam,
+                  std::intptr_t lParam);
+  long OnCreate();
+  void OnClose();
+  void OnCommand(int commandId);
+  void OnTrayNotify(unsigned mouseMessage);
+  void OnWatchTimer(unsigned timerId);
+  void SuspendOrResume();
+  void Customize();
+  void About();
+  bool AddTrayIcon(int iconId);
+  void RemoveTrayIcon();
+
+  ui::Application& app_;
+  ui::HiddenWindow window_;
+  MonitorState state_;
+  UiMonitorHost host_;
+  std::unique_ptr<ui::Menu> menuBar_;
+  ui::Menu* trayMenu_ = nullptr;
+  int trayIconId_ = 0;
+  bool timerSet_ = false;
+  // A tick is running (and may show a dialog with its own loop). What
+  // would pull the game list or the timer from under it waits until it
+  // has returned.
+  bool inTick_ = false;
+  int deferredSuspends_ = 0;
+  bool closed_ = false;
+};
+
+// The command line as one text: the arguments after the program name,
+// separated by blanks.
+std::string CommandLineOf(int argc, char** argv);

@@ -1,0 +1,178 @@
+// Tandmon's start-up: the order of its steps, the first tick's tray icon,
+// and what a start does to a monitor that is already running.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app_fixture.h"
+#include "ui/instance.h"
+
+namespace {
+
+using apptest::TandmonTest;
+
+TEST_F(TandmonTest, StartMakesTheDefaultLiveAndTheIconComesWithTheFirstTick) {
+  platform::WritePrivateProfileString("Defaults", "Config", "Joy2D.vcg", "Tandmon.ini");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(State().games.size(), 3u);
+  EXPECT_EQ(State().defaultConfigPath, "defaults\\Joy2D.vcg");
+  EXPECT_EQ(State().currentConfig, "defaults\\Joy2D.vcg");
+  EXPECT_TRUE(LiveIs("defaults\\Joy2D.vcg"));
+  EXPECT_FALSE(State().promptShown);
+  EXPECT_TRUE(mon->Window().IsWindow());
+  EXPECT_TRUE(mon->Window().IsFindable());
+  EXPECT_EQ(mon->Window().ClassName(), "Tandrix Monitor");
+  EXPECT_TRUE(ui::InstanceExists("Tandrix Monitor"));
+  ASSERT_NE(mon->TrayMenu(), nullptr);
+  EXPECT_EQ(mon->TrayMenu()->ItemCount(), 5);
+
+  // One watch timer of 3 seconds; nothing in the tray until it first fires.
+  EXPECT_EQ(app.Clock().ActiveTimers(), 1u);
+  EXPECT_EQ(app.Clock().IntervalOf(State().timerId), 3000u);
+  app.Advance(2999);
+  EXPECT_EQ(app.FakeTrayHost().IconCount(), 0u);
+  EXPECT_EQ(procs.lister.calls, 0);
+  app.Advance(1);
+  auto icon = app.FakeTrayHost().Icon(kTrayIconId);
+  ASSERT_TRUE(icon.has_value());
+  EXPECT_EQ(icon->iconId, 104);
+  EXPECT_EQ(icon->tip, "Tandrix Monitor");
+  EXPECT_EQ(icon->callbackMessage, 666u);
+  EXPECT_TRUE(State().iconAdded);
+  EXPECT_EQ(procs.lister.calls, 1);
+
+  // Later ticks watch; the icon is added once.
+  app.Advance(6000);
+  EXPECT_EQ(procs.lister.calls, 3);
+  EXPECT_EQ(app.FakeTrayHost().Log(), (std::vector<std::string>{"add 104 Tandrix Monitor"}));
+  EXPECT_EQ(app.Clock().ActiveTimers(), 1u);
+}
+
+TEST_F(TandmonTest, AListedGameIsWatchedFromTheTimerAndItsInstructionsShown) {
+  ASSERT_TRUE(Start());
+  procs.lister.paths = {"Z:\\usr\\bin\\bash", quakeExe};
+  app.Advance(3000);
+  EXPECT_TRUE(LiveIs("defaults\\quake.vcg"));
+  EXPECT_EQ(State().runningGameExe, "quake.exe");
+  // Shown by the tick, and closed at once for want of a user.
+  ASSERT_EQ(DialogsOpened(kIddInstructions), 1);
+  const auto& shown = app.Headless().Dialogs().back();
+  EXPECT_EQ(shown.title, "Tandrix - Quake");
+  EXPECT_EQ(shown.result, 2);
+  EXPECT_TRUE(shown.unattended);
+  EXPECT_EQ(Ini("Tandmon.ini", "Games", "Current"), "quake.vcg");
+  // The tick set the timer again on its way out.
+  EXPECT_EQ(app.Clock().ActiveTimers(), 1u);
+
+  // The game ends: the default is live again and its directory prepared;
+  // without a display the restart message goes to error.log.
+  procs.lister.paths = {"Z:\\usr\\bin\\bash"};
+  app.Advance(3000);
+  EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
+  EXPECT_TRUE(dir.Exists("games/quake/tandrix.mrk"));
+  std::vector<std::string> log = LogLines();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].rfind("Win95: This game had to be set up for the Tandrix. The necessary updates "
+                         "have now been made. You must now restart the game to play with the "
+                         "Tandrix.: ",
+                         0),
+            0u)
+      << log[0];
+}
+
+// Runs a monitor in a child process on the headless front end until it is
+// closed; its exit status is 0 when it ended as the close message ends it.
+pid_t StartOtherMonitor() {
+  const pid_t child = ::fork();
+  if (child != 0) return child;
+  int code = 1;
+  {
+    ui::headless::HeadlessApplication app;
+    ui::SetApplication(&app);
+    TandmonApp other(app);
+    code = other.Run("");
+    if (code == 0 && (other.Window().IsWindow() || !other.State().games.empty())) code = 2;
+    ui::SetApplication(nullptr);
+  }
+  ::_exit(code);
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+  for (int waited = 0; waited < ms; waited += 10) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return done();
+}
+
+// The exit status of child, or -1 when it has not ended within ms (it is
+// then killed).
+int WaitExit(pid_t child, int ms = 10000) {
+  int status = 0;
+  bool ended = WaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, ms);
+  if (!ended) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+TEST_F(TandmonTest, ASecondStartClosesTheFirstAndCloseOnlyCloses) {
+  struct Row {
+    const char* commandLine;
+    bool otherRunning;
+    bool runsOn;
+  };
+  const Row rows[] = {
+      {"", true, true},                // the new monitor replaces the old one
+      {"", false, true},
+      {"-close", true, false},         // closes the running one and ends
+      {"-close", false, false},        // ends at once, the default made live
+      {"-CLOSE", true, false},         // lower-cased once a monitor was found
+      {"-CLOSE", false, true},         // no monitor: the option is not seen
+      {"/quiet -close now", false, false},  // a substring test
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string("\"") + row.commandLine + "\"" + (row.otherRunning ? " over a running monitor" : ""));
+    platform::SetSystemRegistry(platform::NewMemoryRegistry());
+    Bind(true);
+    pid_t other = -1;
+    if (row.otherRunning) {
+      other = StartOtherMonitor();
+      ASSERT_GT(other, 0);
+      ASSERT_TRUE(WaitFor([] { return ui::InstanceExists("Tandrix Monitor"); }));
+    }
+
+    EXPECT_EQ(Start(row.commandLine), row.runsOn);
+    // The default is made live by every start, before anything else.
+    EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
+    EXPECT_EQ(State().currentConfig, "defaults\\Joy3D.vcg");
+    if (row.otherRunning) {
+      EXPECT_EQ(WaitExit(other), 0);
+    }
+    if (row.runsOn) {
+      EXPECT_TRUE(mon->Window().IsWindow());
+      EXPECT_TRUE(mon->Window().IsFindable());
+      EXPECT_TRUE(ui::InstanceExists("Tandrix Monitor"));
+    } else {
+      EXPECT_EQ(exitCode, 0);
+      EXPECT_FALSE(mon->Window().IsWindow());
+      EXPECT_FALSE(ui::InstanceExists("Tandrix Monitor"));
+      EXPECT_EQ(app.Clock().ActiveTimers(), 0u);
+    }
+    mon.reset();
+  }
+}
+
+TEST(TandmonCommandLine, IsTheArgumentsAfterTheProgramName) {
+  char prog[] = "Tandmon", a[] = "-close", b[] = "now";
+  char* one[] = {prog, nullptr};
+  char* three[] = {prog, a, b, nullptr};
+  EXPECT_EQ(CommandLineOf(1, one), "");
+  EXPECT_EQ(CommandLineOf(3, three), "-close now");
+}
+
+}  // namespace
