@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   for (int32_t s : MVA_MakeSensitivity(cfg)) sum += s;
   MVA_FreeDriverCfg(cfg);
+  // Keeps the work from being optimised away.
   static volatile int64_t sink;
-  sink = sum;
+  sink = sink + sum;
   return 0;
 }

@@ -36,7 +36,9 @@ TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
     for (const auto& a : c.args) joined += a + " ";
     EXPECT_EQ(r.exitCode, c.exit) << joined << r.err;
     EXPECT_EQ(r.out, c.out) << joined;
-    if (c.exit != 0) EXPECT_NE(r.err.find("tandrix: "), std::string::npos) << joined;
+    if (c.exit != 0) {
+      EXPECT_NE(r.err.find("tandrix: "), std::string::npos) << joined;
+    }
   }
   EXPECT_EQ(t.Read("Tandmon.ini"),
             "[Defaults]\r\nConfig = Joy2D.vcg\r\nShowJoystick=0x1\r\n\r\n[Games]\r\n"

@@ -171,7 +171,9 @@ TEST(JoystickActivate, EdgeCases) {
     }
     if (c.map) {
       EXPECT_EQ(w.Get(kDeviceKey, "Joystick1OEMConfiguration"), Oem("COM2", c.map));
-      if (c.filter) EXPECT_EQ(w.Get(kDeviceKey, "Joystick3OEMConfiguration"), Oem("COM1", c.map));
+      if (c.filter) {
+        EXPECT_EQ(w.Get(kDeviceKey, "Joystick3OEMConfiguration"), Oem("COM1", c.map));
+      }
     } else {
       EXPECT_FALSE(w.HasKey(kDriverKey));
     }
@@ -181,7 +183,9 @@ TEST(JoystickActivate, EdgeCases) {
       if (line.rfind("control", 0) == 0 || line == "close") driverCalls.push_back(line);
     }
     EXPECT_EQ(driverCalls, c.driverCalls);
-    if (c.result == -2 || c.result == -1) EXPECT_EQ(w.service->configChangedCount, 0);
+    if (c.result == -2 || c.result == -1) {
+      EXPECT_EQ(w.service->configChangedCount, 0);
+    }
   }
 }
 

@@ -238,7 +238,9 @@ TEST(DialogExchange, ParseIntTakesWholeSignedNumbersOnly) {
   for (const auto& row : rows) {
     int value = 0;
     EXPECT_EQ(ui::ParseInt(row.text, value), row.ok) << row.text;
-    if (row.ok) EXPECT_EQ(value, row.value) << row.text;
+    if (row.ok) {
+      EXPECT_EQ(value, row.value) << row.text;
+    }
   }
 }
 
