@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sample_templates.h"
+#include "sample_dialogs.h"
 #include "ui/dialog.h"
 #include "ui/dialog_model.h"
 #include "ui/headless/headless_host.h"
@@ -383,26 +383,6 @@ TEST(ControlRules, TrackBarsClampToTheirRange) {
 }
 
 // --- the dialog's life ---------------------------------------------------------------
-
-// The joystick prompt's behaviour, built on the framework.
-class PromptDlg : public ui::CDialog {
- public:
-  PromptDlg() : CDialog(PromptTemplate()) {
-    OnCommandId(1000, [this] { written.push_back(IsDlgButtonChecked(1000)); });
-  }
-  std::vector<int> written;
-
- protected:
-  bool OnInitDialog() override {
-    CDialog::OnInitDialog();
-    CenterWindow();
-    CheckDlgButton(1000, BST_CHECKED);
-    MessageBeep(MB_OK);
-    return true;
-  }
-  void OnOK() override { EndDialog(IDYES); }
-  void OnCancel() override { EndDialog(IDNO); }
-};
 
 TEST(DialogLife, PromptEndsWithItsOwnCodesAndReportsTheBox) {
   struct Row {

@@ -22,7 +22,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "sample_templates.h"
+#include "sample_dialogs.h"
 #include "support/tempdir.h"
 #include "ui/dialog.h"
 #include "ui/headless/scripted_user.h"
@@ -71,25 +71,6 @@ class QtFrontEnd : public ::testing::Test {
   }
 
   ui::headless::ScriptedUser user;
-};
-
-class PromptDlg : public ui::CDialog {
- public:
-  PromptDlg() : CDialog(PromptTemplate()) {
-    OnCommandId(1000, [this] { written.push_back(IsDlgButtonChecked(1000)); });
-  }
-  std::vector<int> written;
-
- protected:
-  bool OnInitDialog() override {
-    CDialog::OnInitDialog();
-    CenterWindow();
-    CheckDlgButton(1000, BST_CHECKED);
-    MessageBeep(MB_OK);
-    return true;
-  }
-  void OnOK() override { EndDialog(IDYES); }
-  void OnCancel() override { EndDialog(IDNO); }
 };
 
 TEST_F(QtFrontEnd, WidgetsSitWhereTheTemplatePutsThemInPixels) {
