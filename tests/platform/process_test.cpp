@@ -7,11 +7,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "platform/dospath.h"
+#include "support/procstat.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -19,18 +18,7 @@ namespace {
 using testsupport::ScopedCwd;
 using testsupport::TempDir;
 
-unsigned long long StartTime(std::uint32_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream rest(stat.substr(close + 2));
-  std::string field;
-  for (int i = 3; i <= 22 && rest >> field; ++i) {
-    if (i == 22) return std::stoull(field);
-  }
-  return 0;
-}
+using testsupport::ProcessStartTime;
 
 bool WaitFor(const std::function<bool()>& done) {
   for (int i = 0; i < 500; ++i) {
@@ -116,13 +104,14 @@ TEST(ProcessSnapshot, HostListIsOrderedOldestFirstWithDosPaths) {
   // Newest last: whatever follows it started no earlier (other programs on
   // the machine may have started since).
   for (std::size_t i = 1; i + 1 < list.size(); ++i) {
-    unsigned long long a = StartTime(list[i].processId), b = StartTime(list[i + 1].processId);
+    unsigned long long a = ProcessStartTime(list[i].processId);
+    unsigned long long b = ProcessStartTime(list[i + 1].processId);
     if (a != 0 && b != 0) {
       EXPECT_LE(a, b) << list[i].exePath << " / " << list[i + 1].exePath;
     }
   }
   for (std::size_t i = at + 1; i < list.size(); ++i) {
-    EXPECT_GE(StartTime(list[i].processId), StartTime(pid));
+    EXPECT_GE(ProcessStartTime(list[i].processId), ProcessStartTime(pid));
   }
 
   EXPECT_TRUE(platform::ProcessIsRunning(pid));
