@@ -8,10 +8,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fakes.h"
+#include "joystick_store.h"
 #include "monitor/app/resources.h"
 #include "monitor/app/tandmon.h"
 #include "monitor/gamelist.h"
@@ -53,19 +55,15 @@ class TandmonTest : public ::testing::Test {
     work = platform::CurrentDirectory();
     quakeExe = work + "\\games\\quake\\quake.exe";
 
-    platform::SetSystemRegistry(platform::NewMemoryRegistry());
-    Bind(true);
-    auto service = std::make_unique<platform::testing::RecordingJoystickService>();
-    joystick = service.get();
-    oldService = platform::SetJoystickService(std::move(service));
+    store.emplace();
+    joystick = store->joystick;
     ui::SetApplication(&app);
   }
 
   void TearDown() override {
     mon.reset();
     ui::SetApplication(nullptr);
-    platform::SetJoystickService(std::move(oldService));
-    platform::SetSystemRegistry(nullptr);
+    store.reset();
   }
 
   // A monitor started with this command line: true when it runs on.
@@ -78,40 +76,10 @@ class TandmonTest : public ::testing::Test {
 
   // Binds joystick slot 1 to the driver, or takes the binding away (the
   // Tandrix is then not the selected joystick).
-  void Bind(bool bound) {
-    auto& reg = platform::SystemRegistry();
-    platform::ScopedKey key(reg);
-    std::string path = std::string(kMvaJoystickRoot) + "\\" +
-                       std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                       std::string(kMvaCurrentSettingsSubkey);
-    ASSERT_EQ(reg.CreateKey(platform::kHKeyLocalMachine, path, key.handle()), platform::kRegOk);
-    if (bound) {
-      reg.SetString(key.get(), "Joystick1OEMCallout", kMvaDriverName);
-    } else {
-      reg.DeleteValue(key.get(), "Joystick1OEMCallout");
-    }
-  }
-
+  static void Bind(bool bound) { montest::BindDriver(bound); }
   // The configuration file the driver was last given.
-  std::string LiveFile() {
-    auto& reg = platform::SystemRegistry();
-    platform::ScopedKey key(reg);
-    std::string path = std::string(kMvaJoystickRoot) + "\\" +
-                       std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                       std::string(kMvaDeviceSubkey);
-    if (reg.OpenKey(platform::kHKeyLocalMachine, path, key.handle()) != platform::kRegOk) return {};
-    platform::RegValue v;
-    if (reg.QueryValue(key.get(), "Joy1ConfigurationFile", v) != platform::kRegOk) return {};
-    std::string text(v.data.begin(), v.data.end());
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-  }
-  bool LiveIs(const std::string& relative) {
-    std::string live = platform::ToLowerAscii(LiveFile());
-    std::string want = platform::ToLowerAscii("\\" + relative);
-    return live.size() >= want.size() &&
-           live.compare(live.size() - want.size(), want.size(), want) == 0;
-  }
+  static std::string LiveFile() { return montest::LiveConfigFile(); }
+  static bool LiveIs(const std::string& relative) { return montest::LiveConfigIs(relative); }
 
   std::string Ini(const char* file, const char* section, const char* key) {
     return platform::GetPrivateProfileString(section, key, "", 260, file);
@@ -151,8 +119,8 @@ class TandmonTest : public ::testing::Test {
   testsupport::ScopedEnv xdg{"XDG_RUNTIME_DIR", runtime.path().c_str()};
   testsupport::ScopedEnv windir{"TANDRIX_WINDIR", nullptr};
   montest::ScopedProcessDoubles procs;
+  std::optional<montest::ScopedJoystickStore> store;
   platform::testing::RecordingJoystickService* joystick = nullptr;
-  std::unique_ptr<platform::JoystickService> oldService;
   ui::headless::TestApplication app;
   std::unique_ptr<TandmonApp> mon;
   int exitCode = -1;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "fakes.h"
+#include "joystick_store.h"
 #include "monitor/gamelist.h"
 #include "monitor/monitor_state.h"
 #include "monitor/watcher.h"
@@ -17,17 +18,7 @@
 
 namespace {
 
-std::string LiveFile() {
-  auto& reg = platform::SystemRegistry();
-  platform::ScopedKey key(reg);
-  std::string path = std::string(kMvaJoystickRoot) + "\\" +
-                     std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                     std::string(kMvaDeviceSubkey);
-  if (reg.OpenKey(platform::kHKeyLocalMachine, path, key.handle()) != platform::kRegOk) return {};
-  platform::RegValue v;
-  if (reg.QueryValue(key.get(), "Joy1ConfigurationFile", v) != platform::kRegOk) return {};
-  return std::string(v.data.begin(), v.data.end()).c_str();
-}
+using montest::LiveConfigFile;
 
 TEST(ProductFiles, StockGamesAreMadeLiveFromTheirOwnFolder) {
   const std::filesystem::path product = TANDRIX_PRODUCT_DIR;
@@ -40,20 +31,7 @@ TEST(ProductFiles, StockGamesAreMadeLiveFromTheirOwnFolder) {
   testsupport::ScopedCwd cwd(dir.path());
   std::filesystem::create_directories(dir.Host("installed"));
 
-  platform::SetSystemRegistry(platform::NewMemoryRegistry());
-  {
-    auto& reg = platform::SystemRegistry();
-    platform::ScopedKey key(reg);
-    ASSERT_EQ(reg.CreateKey(platform::kHKeyLocalMachine,
-                            std::string(kMvaJoystickRoot) + "\\" +
-                                std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                                std::string(kMvaCurrentSettingsSubkey),
-                            key.handle()),
-              platform::kRegOk);
-    reg.SetString(key.get(), "Joystick1OEMCallout", kMvaDriverName);
-  }
-  auto oldService = platform::SetJoystickService(
-      std::make_unique<platform::testing::RecordingJoystickService>());
+  montest::ScopedJoystickStore store;
   montest::ScopedProcessDoubles procs;
   montest::RecordingHost host;
 
@@ -78,7 +56,7 @@ TEST(ProductFiles, StockGamesAreMadeLiveFromTheirOwnFolder) {
     EXPECT_EQ(WatchTick(state), c.config ? 1 : 0);
     EXPECT_EQ(state.currentConfig, c.config ? c.config : "defaults\\Joy3D.vcg");
     // The player's folder of the stock settings is the games folder.
-    std::string live = platform::ToLowerAscii(LiveFile());
+    std::string live = platform::ToLowerAscii(LiveConfigFile());
     std::string want = c.config ? std::string("\\games\\") + c.config : "\\defaults\\joy3d.vcg";
     EXPECT_EQ(live.substr(live.size() - std::min(live.size(), want.size())), want);
     // Each stock game has instructions, shown at every start.
@@ -92,9 +70,6 @@ TEST(ProductFiles, StockGamesAreMadeLiveFromTheirOwnFolder) {
     EXPECT_EQ(state.currentConfig, "defaults\\Joy3D.vcg");
   }
   EXPECT_TRUE(host.messages.empty());
-
-  platform::SetJoystickService(std::move(oldService));
-  platform::SetSystemRegistry(nullptr);
 }
 
 }  // namespace

@@ -5,11 +5,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "fakes.h"
+#include "joystick_store.h"
 #include "monitor/gamelist.h"
 #include "monitor/monitor_state.h"
 #include "monitor/watcher.h"
@@ -17,6 +16,7 @@
 #include "platform/joystick.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "support/procstat.h"
 #include "support/tempdir.h"
 #include "tuning/mva_joystick.h"
 
@@ -24,36 +24,9 @@ namespace {
 
 using montest::Crlf;
 
-std::string LiveFile() {
-  auto& reg = platform::SystemRegistry();
-  platform::ScopedKey key(reg);
-  std::string path = std::string(kMvaJoystickRoot) + "\\" +
-                     std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                     std::string(kMvaDeviceSubkey);
-  if (reg.OpenKey(platform::kHKeyLocalMachine, path, key.handle()) != platform::kRegOk) return {};
-  platform::RegValue v;
-  if (reg.QueryValue(key.get(), "Joy1ConfigurationFile", v) != platform::kRegOk) return {};
-  std::string text(v.data.begin(), v.data.end());
-  if (!text.empty() && text.back() == '\0') text.pop_back();
-  return text;
-}
+using montest::LiveConfigFile;
 
-unsigned long long StartTime(std::uint32_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::size_t close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream rest(stat.substr(close + 2));
-  std::string field;
-  for (int i = 3; i <= 22 && rest >> field; ++i) {
-    if (i == 22) return std::stoull(field);
-  }
-  return 0;
-}
-
-bool EndsWithNoCase(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && platform::EqualsNoCase(s.substr(s.size() - tail.size()), tail);
-}
+using testsupport::ProcessStartTime;
 
 TEST(RealProcesses, AStartedGameIsMadeLiveAndTheDefaultAfterIt) {
   testsupport::TempDir dir;
@@ -66,20 +39,7 @@ TEST(RealProcesses, AStartedGameIsMadeLiveAndTheDefaultAfterIt) {
   std::filesystem::copy_file("/bin/sleep", dir.Host("games/quake/quake.exe"));
   ::chmod(dir.Host("games/quake/quake.exe").c_str(), 0755);
 
-  platform::SetSystemRegistry(platform::NewMemoryRegistry());
-  {
-    auto& reg = platform::SystemRegistry();
-    platform::ScopedKey key(reg);
-    ASSERT_EQ(reg.CreateKey(platform::kHKeyLocalMachine,
-                            std::string(kMvaJoystickRoot) + "\\" +
-                                std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                                std::string(kMvaCurrentSettingsSubkey),
-                            key.handle()),
-              platform::kRegOk);
-    reg.SetString(key.get(), "Joystick1OEMCallout", kMvaDriverName);
-  }
-  auto oldService = platform::SetJoystickService(
-      std::make_unique<platform::testing::RecordingJoystickService>());
+  montest::ScopedJoystickStore store;
 
   montest::RecordingHost host;
   MonitorState state;
@@ -104,9 +64,9 @@ TEST(RealProcesses, AStartedGameIsMadeLiveAndTheDefaultAfterIt) {
       // The newest process is last: only programs that started after the
       // game (other work on this machine) may follow it.
       for (std::size_t later = k + 1; later < list.size(); ++later) {
-        unsigned long long t = StartTime(list[later].processId);
+        unsigned long long t = ProcessStartTime(list[later].processId);
         if (t != 0) {
-          EXPECT_GE(t, StartTime(pid)) << list[later].exePath;
+          EXPECT_GE(t, ProcessStartTime(pid)) << list[later].exePath;
         }
       }
     }
@@ -115,7 +75,7 @@ TEST(RealProcesses, AStartedGameIsMadeLiveAndTheDefaultAfterIt) {
   ASSERT_TRUE(listed);
 
   EXPECT_EQ(WatchTick(state), 1);
-  EXPECT_TRUE(EndsWithNoCase(LiveFile(), "\\defaults\\quake.vcg")) << LiveFile();
+  EXPECT_TRUE(montest::LiveConfigIs("defaults\\quake.vcg")) << LiveConfigFile();
   EXPECT_EQ(state.runningGameExe, "quake.exe");
   EXPECT_EQ(state.currentConfig, "quake.vcg");
 
@@ -124,14 +84,11 @@ TEST(RealProcesses, AStartedGameIsMadeLiveAndTheDefaultAfterIt) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_EQ(WatchTick(state), 0);
-  EXPECT_TRUE(EndsWithNoCase(LiveFile(), "\\defaults\\Joy3D.vcg")) << LiveFile();
+  EXPECT_TRUE(montest::LiveConfigIs("defaults\\Joy3D.vcg")) << LiveConfigFile();
   EXPECT_EQ(state.runningGameExe, "");
   EXPECT_TRUE(dir.Exists("games/quake/tandrix.mrk"));
   EXPECT_EQ(host.killed.size(), 2u);
   EXPECT_EQ(host.sets, 2);
-
-  platform::SetJoystickService(std::move(oldService));
-  platform::SetSystemRegistry(nullptr);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 #include "fakes.h"
+#include "joystick_store.h"
 #include "monitor/gamelist.h"
 #include "monitor/logerror.h"
 #include "monitor/monitor_state.h"
@@ -61,11 +63,8 @@ class WatcherTest : public ::testing::Test {
     quakeExe = work + "\\games\\quake\\quake.exe";
     racerExe = work + "\\games\\racer\\racer.exe";
 
-    platform::SetSystemRegistry(platform::NewMemoryRegistry());
-    Bind(true);
-    auto service = std::make_unique<platform::testing::RecordingJoystickService>();
-    joystick = service.get();
-    oldService = platform::SetJoystickService(std::move(service));
+    store.emplace();
+    joystick = store->joystick;
 
     state.host = &host;
     LoadGameList(state.games);
@@ -76,45 +75,11 @@ class WatcherTest : public ::testing::Test {
     changesAtStart = joystick->configChangedCount;
   }
 
-  void TearDown() override {
-    platform::SetJoystickService(std::move(oldService));
-    platform::SetSystemRegistry(nullptr);
-  }
+  void TearDown() override { store.reset(); }
 
-  // Binds slot 1 to the driver, or takes the binding away.
-  void Bind(bool bound) {
-    auto& reg = platform::SystemRegistry();
-    platform::ScopedKey key(reg);
-    std::string path = std::string(kMvaJoystickRoot) + "\\" +
-                       std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                       std::string(kMvaCurrentSettingsSubkey);
-    ASSERT_EQ(reg.CreateKey(platform::kHKeyLocalMachine, path, key.handle()), platform::kRegOk);
-    if (bound) {
-      reg.SetString(key.get(), "Joystick1OEMCallout", kMvaDriverName);
-    } else {
-      reg.DeleteValue(key.get(), "Joystick1OEMCallout");
-    }
-  }
-
-  // The configuration file the driver was last given.
-  std::string LiveFile() {
-    auto& reg = platform::SystemRegistry();
-    platform::ScopedKey key(reg);
-    std::string path = std::string(kMvaJoystickRoot) + "\\" +
-                       std::string(platform::kDefaultJoystickDriverKey) + "\\" +
-                       std::string(kMvaDeviceSubkey);
-    if (reg.OpenKey(platform::kHKeyLocalMachine, path, key.handle()) != platform::kRegOk) return {};
-    platform::RegValue v;
-    if (reg.QueryValue(key.get(), "Joy1ConfigurationFile", v) != platform::kRegOk) return {};
-    std::string text(v.data.begin(), v.data.end());
-    if (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-  }
-  bool LiveIs(const std::string& relative) {
-    std::string live = platform::ToLowerAscii(LiveFile());
-    std::string want = platform::ToLowerAscii("\\" + relative);
-    return live.size() >= want.size() && live.compare(live.size() - want.size(), want.size(), want) == 0;
-  }
+  static void Bind(bool bound) { montest::BindDriver(bound); }
+  static std::string LiveFile() { return montest::LiveConfigFile(); }
+  static bool LiveIs(const std::string& relative) { return montest::LiveConfigIs(relative); }
 
   // One tick over these processes (newest last). Every tick that took a
   // snapshot must have stopped the timer and set it again.
@@ -157,8 +122,8 @@ class WatcherTest : public ::testing::Test {
   ScopedEnv windir{"TANDRIX_WINDIR", nullptr};
   montest::RecordingHost host;
   montest::ScopedProcessDoubles procs;
+  std::optional<montest::ScopedJoystickStore> store;
   platform::testing::RecordingJoystickService* joystick = nullptr;
-  std::unique_ptr<platform::JoystickService> oldService;
   MonitorState state;
   std::string work, quakeExe, racerExe;
   int changesAtStart = 0;
