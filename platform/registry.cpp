@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 
 #include "platform/dospath.h"
@@ -28,6 +29,24 @@ bool SplitKeyPath(std::string_view path, std::vector<std::string>& components) {
 }
 
 bool ValidValueName(std::string_view name) { return name.size() <= kMaxValueNameLength; }
+
+bool ValidValueArgs(std::string_view name, const std::uint8_t* data, std::uint32_t size) {
+  return ValidValueName(name) && size <= kMaxValueSize && (data != nullptr || size == 0);
+}
+
+RegStatus CopyValueOut(RegType storedType, const void* bytes, std::uint32_t actual, RegType* type,
+                       std::uint8_t* data, std::uint32_t* size) {
+  if (type != nullptr) *type = storedType;
+  if (data != nullptr) {
+    if (*size < actual) {
+      *size = actual;
+      return kRegMoreData;
+    }
+    if (actual > 0) std::memcpy(data, bytes, actual);
+  }
+  if (size != nullptr) *size = actual;
+  return kRegOk;
+}
 
 std::string Fold(std::string_view name) { return ToLowerAscii(name); }
 

@@ -19,6 +19,15 @@ inline constexpr KeyId kRootId = 1;
 // longer than a key name may be. "" gives no components.
 bool SplitKeyPath(std::string_view path, std::vector<std::string>& components);
 bool ValidValueName(std::string_view name);
+// The checks every store makes before it writes a value: a valid name, a
+// size within the limit, and bytes to go with a size.
+bool ValidValueArgs(std::string_view name, const std::uint8_t* data, std::uint32_t size);
+// Hands a stored value of actual bytes to a QueryValueEx caller: the type
+// when asked for, the bytes when data is given and *size says they fit,
+// and the size. When they do not fit: kRegMoreData, the size they need,
+// data untouched.
+RegStatus CopyValueOut(RegType storedType, const void* bytes, std::uint32_t actual, RegType* type,
+                       std::uint8_t* data, std::uint32_t* size);
 // Names compare without regard to case (ASCII letters only, as the stores
 // have always done).
 std::string Fold(std::string_view name);

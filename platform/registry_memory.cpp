@@ -1,6 +1,5 @@
 // The in-memory registry store: the same rules as the SQLite store, kept in
 // a tree of maps. Tests use it; nothing of it survives the process.
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -37,11 +36,7 @@ class MemoryRegistry final : public Registry {
     if (RegStatus s = Resolve(parent, node, id); s != kRegOk) return s;
     std::vector<std::string> comps;
     if (!regdetail::SplitKeyPath(subKey, comps)) return kRegInvalidParameter;
-    for (const auto& c : comps) {
-      auto it = nodes_[id].children.find(Fold(c));
-      if (it == nodes_[id].children.end()) return kRegFileNotFound;
-      id = it->second;
-    }
+    if (RegStatus s = Descend(comps, id); s != kRegOk) return s;
     result = handles_.Add(id);
     return kRegOk;
   }
@@ -80,17 +75,8 @@ class MemoryRegistry final : public Registry {
     auto it = node->values.find(Fold(name));
     if (it == node->values.end()) return kRegFileNotFound;
     const RegValue& v = it->second.value;
-    if (type != nullptr) *type = v.type;
-    auto actual = static_cast<std::uint32_t>(v.data.size());
-    if (data != nullptr) {
-      if (*size < actual) {
-        *size = actual;
-        return kRegMoreData;
-      }
-      if (actual > 0) std::memcpy(data, v.data.data(), actual);
-    }
-    if (size != nullptr) *size = actual;
-    return kRegOk;
+    return regdetail::CopyValueOut(v.type, v.data.data(), static_cast<std::uint32_t>(v.data.size()),
+                                   type, data, size);
   }
 
   RegStatus SetValueEx(HKey key, std::string_view name, RegType type, const std::uint8_t* data,
@@ -99,9 +85,7 @@ class MemoryRegistry final : public Registry {
     Node* node = nullptr;
     KeyId id = 0;
     if (RegStatus s = Resolve(key, node, id); s != kRegOk) return s;
-    if (!regdetail::ValidValueName(name) || size > kMaxValueSize || (data == nullptr && size > 0)) {
-      return kRegInvalidParameter;
-    }
+    if (!regdetail::ValidValueArgs(name, data, size)) return kRegInvalidParameter;
     auto [it, added] = node->values.try_emplace(Fold(name));
     if (added) it->second.name = std::string(name);
     it->second.value.type = type;
@@ -142,11 +126,7 @@ class MemoryRegistry final : public Registry {
     std::vector<std::string> comps;
     if (!regdetail::SplitKeyPath(subKey, comps)) return kRegInvalidParameter;
     if (comps.empty()) return kRegAccessDenied;  // a key cannot delete itself by ""
-    for (const auto& c : comps) {
-      auto it = nodes_[id].children.find(Fold(c));
-      if (it == nodes_[id].children.end()) return kRegFileNotFound;
-      id = it->second;
-    }
+    if (RegStatus s = Descend(comps, id); s != kRegOk) return s;
     Node& victim = nodes_[id];
     nodes_[victim.parent].children.erase(Fold(victim.name));
     Erase(id);
@@ -180,6 +160,16 @@ class MemoryRegistry final : public Registry {
     auto it = nodes_.find(id);
     if (it == nodes_.end()) return kRegKeyDeleted;
     node = &it->second;
+    return kRegOk;
+  }
+
+  // Follows the components down from id to an existing key.
+  RegStatus Descend(const std::vector<std::string>& comps, KeyId& id) {
+    for (const auto& c : comps) {
+      auto it = nodes_[id].children.find(Fold(c));
+      if (it == nodes_[id].children.end()) return kRegFileNotFound;
+      id = it->second;
+    }
     return kRegOk;
   }
 
