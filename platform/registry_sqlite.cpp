@@ -208,11 +208,7 @@ class SqliteRegistry final : public Registry {
       }
       id = child;
     }
-    if (s == kRegOk) s = Commit();
-    if (s != kRegOk) {
-      Rollback();
-      return s;
-    }
+    if (RegStatus done = Finish(s); done != kRegOk) return done;
     result = handles_.Add(id);
     return kRegOk;
   }
@@ -227,23 +223,12 @@ class SqliteRegistry final : public Registry {
     getValue_.Bind(1, id);
     getValue_.Bind(2, Fold(name));
     int rc = getValue_.Step();
-    if (rc == SQLITE_DONE) {
-      RegStatus k = CheckKey(id);
-      return k == kRegOk ? kRegFileNotFound : k;
-    }
+    if (rc == SQLITE_DONE) return Missing(id, kRegFileNotFound);
     if (rc != SQLITE_ROW) return MapError(rc);
     auto actual = static_cast<std::uint32_t>(sqlite3_column_bytes(getValue_.get(), 1));
     const void* blob = sqlite3_column_blob(getValue_.get(), 1);
-    if (type != nullptr) *type = static_cast<RegType>(getValue_.Int(0));
-    if (data != nullptr) {
-      if (*size < actual) {
-        *size = actual;
-        return kRegMoreData;
-      }
-      if (actual > 0) std::memcpy(data, blob, actual);
-    }
-    if (size != nullptr) *size = actual;
-    return kRegOk;
+    return regdetail::CopyValueOut(static_cast<RegType>(getValue_.Int(0)), blob, actual, type, data,
+                                   size);
   }
 
   RegStatus SetValueEx(HKey key, std::string_view name, RegType type, const std::uint8_t* data,
@@ -251,9 +236,7 @@ class SqliteRegistry final : public Registry {
     std::lock_guard lock(mutex_);
     KeyId id = 0;
     if (!handles_.Find(key, id)) return kRegInvalidHandle;
-    if (!regdetail::ValidValueName(name) || size > kMaxValueSize || (data == nullptr && size > 0)) {
-      return kRegInvalidParameter;
-    }
+    if (!regdetail::ValidValueArgs(name, data, size)) return kRegInvalidParameter;
     if (RegStatus s = Begin(); s != kRegOk) return s;
     RegStatus s = CheckKey(id);
     if (s == kRegOk) {
@@ -266,9 +249,7 @@ class SqliteRegistry final : public Registry {
       int rc = setValue_.Step();
       s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
     }
-    if (s == kRegOk) s = Commit();
-    if (s != kRegOk) Rollback();
-    return s;
+    return Finish(s);
   }
 
   RegStatus EnumKey(HKey key, std::uint32_t index, std::string& name) override {
@@ -284,8 +265,7 @@ class SqliteRegistry final : public Registry {
       return kRegOk;
     }
     if (rc != SQLITE_DONE) return MapError(rc);
-    RegStatus k = CheckKey(id);
-    return k == kRegOk ? kRegNoMoreItems : k;
+    return Missing(id, kRegNoMoreItems);
   }
 
   RegStatus EnumValue(HKey key, std::uint32_t index, std::string& name, RegValue& value) override {
@@ -303,8 +283,7 @@ class SqliteRegistry final : public Registry {
       return kRegOk;
     }
     if (rc != SQLITE_DONE) return MapError(rc);
-    RegStatus k = CheckKey(id);
-    return k == kRegOk ? kRegNoMoreItems : k;
+    return Missing(id, kRegNoMoreItems);
   }
 
   RegStatus DeleteKey(HKey key, std::string_view subKey) override {
@@ -328,9 +307,7 @@ class SqliteRegistry final : public Registry {
       int rc = st->Step();
       s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
     }
-    if (s == kRegOk) s = Commit();
-    if (s != kRegOk) Rollback();
-    return s;
+    return Finish(s);
   }
 
   RegStatus DeleteValue(HKey key, std::string_view name) override {
@@ -346,9 +323,7 @@ class SqliteRegistry final : public Registry {
       int rc = deleteValue_.Step();
       s = rc != SQLITE_DONE ? MapError(rc) : sqlite3_changes(db_) == 1 ? kRegOk : kRegFileNotFound;
     }
-    if (s == kRegOk) s = Commit();
-    if (s != kRegOk) Rollback();
-    return s;
+    return Finish(s);
   }
 
   RegStatus FlushKey(HKey key) override {
@@ -389,6 +364,13 @@ class SqliteRegistry final : public Registry {
     return rc == SQLITE_DONE ? kRegKeyDeleted : MapError(rc);
   }
 
+  // A lookup under key id found nothing: absent while the key exists,
+  // otherwise why it does not.
+  RegStatus Missing(KeyId id, RegStatus absent) {
+    RegStatus k = CheckKey(id);
+    return k == kRegOk ? absent : k;
+  }
+
   RegStatus Run(Stmt& s) {
     Use u(s);
     int rc = s.Step();
@@ -398,6 +380,13 @@ class SqliteRegistry final : public Registry {
   RegStatus Commit() { return Run(commit_); }
   void Rollback() {
     if (!sqlite3_get_autocommit(db_)) Run(rollback_);
+  }
+  // Ends a write transaction begun with Begin(): committed when s and the
+  // commit are kRegOk, rolled back otherwise.
+  RegStatus Finish(RegStatus s) {
+    if (s == kRegOk) s = Commit();
+    if (s != kRegOk) Rollback();
+    return s;
   }
 
   std::mutex mutex_;
