@@ -8,8 +8,6 @@
 
 namespace {
 
-char LowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string Numbered(std::string_view prefix, int n) {
   std::string key(prefix);
   key += std::to_string(n);
@@ -35,7 +33,7 @@ std::size_t NoCaseHash::operator()(std::string_view s) const {
   // FNV-1a over the lower-case bytes.
   std::size_t h = 1469598103934665603ull;
   for (char c : s) {
-    h ^= static_cast<unsigned char>(LowerChar(c));
+    h ^= static_cast<unsigned char>(platform::ToLowerAscii(c));
     h *= 1099511628211ull;
   }
   return h;

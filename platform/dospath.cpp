@@ -122,9 +122,6 @@ std::string Resolve(const std::string& root, const std::vector<std::string>& com
   return cur.empty() ? "/" : cur;
 }
 
-char ToLowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char ToUpperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // The drive letter and the components (below the drive root) of the host
 // path, which must be absolute and normalised.
 std::pair<char, std::vector<std::string>> HostToDrive(const std::vector<std::string>& comps,
@@ -162,20 +159,20 @@ void ReloadDriveTable() {
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToLowerChar(a[i]) != ToLowerChar(b[i])) return false;
+    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
   }
   return true;
 }
 
 std::string ToLowerAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = ToLowerChar(c);
+  for (char& c : out) c = ToLowerAscii(c);
   return out;
 }
 
 std::string ToUpperAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = ToUpperChar(c);
+  for (char& c : out) c = ToUpperAscii(c);
   return out;
 }
 
@@ -206,7 +203,7 @@ std::optional<std::string> ToHostPath(std::string_view path) {
   std::string_view rest = path;
   bool absolute = false;
   if (path.size() >= 2 && path[1] == ':') {
-    drive = ToUpperChar(path[0]);
+    drive = ToUpperAscii(path[0]);
     if (drive < 'A' || drive > 'Z') return std::nullopt;
     rest = path.substr(2);
     if (!rest.empty() && IsSep(rest[0])) {

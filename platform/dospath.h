@@ -49,5 +49,12 @@ bool IsAbsoluteDosPath(std::string_view path);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string ToLowerAscii(std::string_view s);
 std::string ToUpperAscii(std::string_view s);
+// One character of the above: only A-Z and a-z change.
+inline char ToLowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline char ToUpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 }  // namespace platform

@@ -17,12 +17,10 @@ bool StatPath(std::string_view path, struct stat& st) {
   return host && ::stat(host->c_str(), &st) == 0;
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool MatchFrom(std::string_view p, std::string_view n) {
   std::size_t pi = 0, ni = 0, starP = std::string_view::npos, starN = 0;
   while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == '?' || Lower(p[pi]) == Lower(n[ni]))) {
+    if (pi < p.size() && (p[pi] == '?' || ToLowerAscii(p[pi]) == ToLowerAscii(n[ni]))) {
       ++pi;
       ++ni;
     } else if (pi < p.size() && p[pi] == '*') {
