@@ -6,8 +6,6 @@
 // form would not give back byte for byte (a string without its zero, one
 // holding control characters ...). Import takes the same text, and "[-KEY]"
 // and "name"=- to delete. A file with a mistake anywhere changes nothing.
-#include <strings.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -17,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dospath.h"
 #include "platform/file.h"
 #include "platform/registry.h"
 #include "tools/command.h"
@@ -47,8 +46,7 @@ Registry* OpenStore() {
 // another root.
 std::optional<std::string> RelativeKey(std::string_view key) {
   auto strip = [&](std::string_view prefix) {
-    if (key.size() >= prefix.size() &&
-        strncasecmp(key.data(), prefix.data(), prefix.size()) == 0 &&
+    if (key.size() >= prefix.size() && platform::EqualsNoCase(key.substr(0, prefix.size()), prefix) &&
         (key.size() == prefix.size() || key[prefix.size()] == '\\')) {
       key.remove_prefix(std::min(key.size(), prefix.size() + 1));
       return true;
@@ -56,7 +54,7 @@ std::optional<std::string> RelativeKey(std::string_view key) {
     return false;
   };
   if (strip(kRootName) || strip("HKLM")) return std::string(key);
-  if (key.size() >= 5 && strncasecmp(key.data(), "HKEY_", 5) == 0) return std::nullopt;
+  if (platform::EqualsNoCase(key.substr(0, 5), "HKEY_")) return std::nullopt;
   return std::string(key);
 }
 
