@@ -24,6 +24,20 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && CompareItemText(text.substr(0, prefix.size()), prefix) == 0;
 }
 
+// The first item of list c after start whose text matches, going round to
+// the top (start -1, or one out of range: from the top); LB_ERR when none.
+template <typename Match>
+int FindItem(const ControlState* c, int start, Match matches) {
+  if (c == nullptr) return LB_ERR;
+  const int n = static_cast<int>(c->items.size());
+  if (start < -1 || start >= n) start = -1;
+  for (int k = 1; k <= n; ++k) {
+    const int i = (start + k) % n;
+    if (matches(c->items[i].text)) return i;
+  }
+  return LB_ERR;
+}
+
 }  // namespace
 
 DialogModel::DialogModel(const DialogTemplate& t, CDialog* dialog)
@@ -289,27 +303,13 @@ int DialogModel::CurSel(int id) const {
 }
 
 int DialogModel::FindStringExact(int id, int start, std::string_view text) const {
-  const ControlState* c = List(id);
-  if (c == nullptr) return LB_ERR;
-  const int n = static_cast<int>(c->items.size());
-  if (start < -1 || start >= n) start = -1;
-  for (int k = 1; k <= n; ++k) {
-    const int i = (start + k) % n;
-    if (CompareItemText(c->items[i].text, text) == 0) return i;
-  }
-  return LB_ERR;
+  return FindItem(List(id), start,
+                  [&](std::string_view item) { return CompareItemText(item, text) == 0; });
 }
 
 int DialogModel::FindString(int id, int start, std::string_view prefix) const {
-  const ControlState* c = List(id);
-  if (c == nullptr) return LB_ERR;
-  const int n = static_cast<int>(c->items.size());
-  if (start < -1 || start >= n) start = -1;
-  for (int k = 1; k <= n; ++k) {
-    const int i = (start + k) % n;
-    if (StartsWithNoCase(c->items[i].text, prefix)) return i;
-  }
-  return LB_ERR;
+  return FindItem(List(id), start,
+                  [&](std::string_view item) { return StartsWithNoCase(item, prefix); });
 }
 
 int DialogModel::SelectString(int id, int start, std::string_view prefix) {
