@@ -2,6 +2,23 @@
 
 #include "monitor/host.h"
 
+namespace {
+
+// What the monitor's dialogs share: placed by their owner, in the 8-point
+// dialog font, sized cx by cy dialog units.
+ui::DialogTemplate MonitorDialog(int id, std::string title, int cx, int cy,
+                                 std::vector<ui::ControlTemplate> controls) {
+  ui::DialogTemplate d;
+  d.id = id;
+  d.title = std::move(title);
+  d.rect = {0, 0, cx, cy};
+  d.font = {"MS Sans Serif", 8};
+  d.controls = std::move(controls);
+  return d;
+}
+
+}  // namespace
+
 const ui::MenuTemplate& TrayMenuTemplate() {
   using I = ui::MenuItemTemplate;
   static const ui::MenuTemplate t{
@@ -14,65 +31,41 @@ const ui::MenuTemplate& TrayMenuTemplate() {
 
 // Placed at the template's origin, not centred.
 const ui::DialogTemplate& InstructionsTemplate() {
-  static const ui::DialogTemplate t = [] {
-    ui::DialogTemplate d;
-    d.id = kIddInstructions;
-    d.title = "Tandrix";
-    d.rect = {0, 0, 221, 218};
-    d.font = {"MS Sans Serif", 8};
-    d.controls = {
-        ui::DefPushButton("OK", IDOK, 82, 180, 50, 14),
-        ui::Auto3State("Show Instructions at startup", kIdcShowCheck, 6, 201, 117, 10),
-        ui::LText("Skill Level:", IDC_STATIC, 6, 11, 41, 8),
-        ui::LText("Special Game Instructions", IDC_STATIC, 6, 90, 83, 8),
-        ui::EditText(kIdcInstructions, 6, 100, 208, 73,
-                     ui::ctl::MultiLine | ui::ctl::ReadOnly | ui::ctl::VScroll),
-        ui::LText("Orientation", IDC_STATIC, 142, 11, 35, 8),
-        ui::LText("", kIdcLevelName, 7, 73, 94, 8),
-        ui::LText("", kIdcOrientationName, 144, 73, 70, 8),
-    };
-    return d;
-  }();
+  static const ui::DialogTemplate t = MonitorDialog(kIddInstructions, "Tandrix", 221, 218, {
+      ui::DefPushButton("OK", IDOK, 82, 180, 50, 14),
+      ui::Auto3State("Show Instructions at startup", kIdcShowCheck, 6, 201, 117, 10),
+      ui::LText("Skill Level:", IDC_STATIC, 6, 11, 41, 8),
+      ui::LText("Special Game Instructions", IDC_STATIC, 6, 90, 83, 8),
+      ui::EditText(kIdcInstructions, 6, 100, 208, 73,
+                   ui::ctl::MultiLine | ui::ctl::ReadOnly | ui::ctl::VScroll),
+      ui::LText("Orientation", IDC_STATIC, 142, 11, 35, 8),
+      ui::LText("", kIdcLevelName, 7, 73, 94, 8),
+      ui::LText("", kIdcOrientationName, 144, 73, 70, 8),
+  });
   return t;
 }
 
 const ui::DialogTemplate& JoystickPromptTemplate() {
-  static const ui::DialogTemplate t = [] {
-    ui::DialogTemplate d;
-    d.id = kIddJoystickPrompt;
-    d.title = "Tandrix";
-    d.rect = {0, 0, 211, 89};
-    d.font = {"MS Sans Serif", 8};
-    d.controls = {
-        ui::DefPushButton("OK", IDOK, 48, 68, 50, 14),
-        ui::PushButton("Cancel", IDCANCEL, 112, 68, 50, 14),
-        ui::LText("The Tandrix is not selected as your current Joystick. Would you like to see "
-                  "the Joystick Control Panel?",
-                  IDC_STATIC, 7, 7, 197, 28, ui::ctl::Sunken),
-        ui::AutoCheckBox("&Show this message next time.", kIdcShowCheck, 7, 45, 150, 10),
-    };
-    return d;
-  }();
+  static const ui::DialogTemplate t = MonitorDialog(kIddJoystickPrompt, "Tandrix", 211, 89, {
+      ui::DefPushButton("OK", IDOK, 48, 68, 50, 14),
+      ui::PushButton("Cancel", IDCANCEL, 112, 68, 50, 14),
+      ui::LText("The Tandrix is not selected as your current Joystick. Would you like to see "
+                "the Joystick Control Panel?",
+                IDC_STATIC, 7, 7, 197, 28, ui::ctl::Sunken),
+      ui::AutoCheckBox("&Show this message next time.", kIdcShowCheck, 7, 45, 150, 10),
+  });
   return t;
 }
 
 const ui::DialogTemplate& AboutTemplate() {
-  static const ui::DialogTemplate t = [] {
-    ui::DialogTemplate d;
-    d.id = kIddAbout;
-    d.title = "About Tandrix Monitor";
-    d.rect = {0, 0, 205, 89};
-    d.font = {"MS Sans Serif", 8};
-    d.controls = {
-        ui::Icon(kIdiNormal, IDC_STATIC, 11, 14),
-        ui::LText(std::string(kAboutVersionLine), IDC_STATIC, 44, 10, 150, 8),
-        ui::LText("Makes each game's Tandrix settings live while the game runs.", IDC_STATIC,
-                  44, 24, 150, 16),
-        ui::LText("Right-click the tray icon to customize, suspend or exit.", IDC_STATIC, 44,
-                  44, 150, 16),
-        ui::DefPushButton("OK", IDOK, 77, 68, 50, 14, ui::ctl::Group),
-    };
-    return d;
-  }();
+  static const ui::DialogTemplate t = MonitorDialog(kIddAbout, "About Tandrix Monitor", 205, 89, {
+      ui::Icon(kIdiNormal, IDC_STATIC, 11, 14),
+      ui::LText(std::string(kAboutVersionLine), IDC_STATIC, 44, 10, 150, 8),
+      ui::LText("Makes each game's Tandrix settings live while the game runs.", IDC_STATIC,
+                44, 24, 150, 16),
+      ui::LText("Right-click the tray icon to customize, suspend or exit.", IDC_STATIC, 44,
+                44, 150, 16),
+      ui::DefPushButton("OK", IDOK, 77, 68, 50, 14, ui::ctl::Group),
+  });
   return t;
 }
