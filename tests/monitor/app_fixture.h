@@ -84,19 +84,7 @@ class TandmonTest : public ::testing::Test {
   std::string Ini(const char* file, const char* section, const char* key) {
     return platform::GetPrivateProfileString(section, key, "", 260, file);
   }
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    std::string log = dir.Read("error.log"), line;
-    for (char c : log) {
-      if (c == '\n') {
-        lines.push_back(line);
-        line.clear();
-      } else if (c != '\r') {
-        line += c;
-      }
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() { return montest::Lines(dir.Read("error.log")); }
   int DialogsOpened(int templateId) {
     const auto& opened = app.User().DialogsOpened();
     return static_cast<int>(std::count(opened.begin(), opened.end(), templateId));

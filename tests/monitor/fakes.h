@@ -133,4 +133,20 @@ inline std::string Crlf(std::string_view text) {
   return out;
 }
 
+// The whole lines of text written in text mode, without their CR LF; an
+// unfinished last line is left out.
+inline std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line += c;
+    }
+  }
+  return lines;
+}
+
 }  // namespace montest

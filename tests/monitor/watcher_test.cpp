@@ -103,19 +103,7 @@ class WatcherTest : public ::testing::Test {
   std::string Ini(const char* file, const char* section, const char* key) {
     return platform::GetPrivateProfileString(section, key, "", 260, file);
   }
-  std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    std::string log = dir.Read("error.log"), line;
-    for (char c : log) {
-      if (c == '\n') {
-        lines.push_back(line);
-        line.clear();
-      } else if (c != '\r') {
-        line += c;
-      }
-    }
-    return lines;
-  }
+  std::vector<std::string> LogLines() { return montest::Lines(dir.Read("error.log")); }
 
   TempDir dir;
   ScopedCwd cwd{dir.path()};
