@@ -57,10 +57,6 @@ struct ControlState {
   int id() const { return tmpl->id; }
   bool Has(unsigned flag) const { return tmpl->Has(flag); }
   bool IsList() const { return kind() == ControlKind::ListBox || kind() == ControlKind::ComboBox; }
-  bool IsButton() const {
-    return kind() == ControlKind::PushButton || kind() == ControlKind::CheckBox ||
-           kind() == ControlKind::RadioButton;
-  }
   bool IsEditableCombo() const {
     return kind() == ControlKind::ComboBox && !Has(ctl::DropDownList);
   }
