@@ -53,7 +53,7 @@ unsigned MouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
 
 }  // namespace
 
-QtTray::QtTray(const ImageTable* images) : images_(images) {}
+QtTray::QtTray(const ImageTable* images) : images_(images), receiver_(std::make_unique<QObject>()) {}
 
 QtTray::~QtTray() {
   for (auto& [id, entry] : icons_) delete entry.icon;
@@ -85,16 +85,30 @@ bool QtTray::AddIcon(const NotifyIcon& icon) {
   entry.icon = new QSystemTrayIcon();
   Update(entry, icon);
   const unsigned id = icon.id;
-  QObject::connect(entry.icon, &QSystemTrayIcon::activated,
+  // Qt emits activated from inside the icon's own mouse event. The program's
+  // answer to a click may remove this very icon (Suspend and Exit do), and
+  // hiding a tray icon destroys its window at once, so that event would
+  // return into a freed widget. The click is therefore answered from the
+  // event loop, once Qt is done with the event: the menu, its command and
+  // all they do run with no tray window of ours on the stack.
+  QObject::connect(entry.icon, &QSystemTrayIcon::activated, receiver_.get(),
                    [this, id](QSystemTrayIcon::ActivationReason reason) {
                      const unsigned mouse = MouseMessageFor(reason);
-                     auto it = icons_.find(id);
-                     if (mouse == 0 || it == icons_.end() || !mouse_) return;
-                     auto handler = mouse_;
-                     handler(it->second.record.callbackMessage, mouse);
+                     if (mouse == 0) return;
+                     QMetaObject::invokeMethod(
+                         receiver_.get(), [this, id, mouse] { Activated(id, mouse); },
+                         Qt::QueuedConnection);
                    });
   entry.icon->show();
   return true;
+}
+
+void QtTray::Activated(unsigned id, unsigned mouseMessage) {
+  // The icon may have gone, or been replaced under the same id, meanwhile.
+  auto it = icons_.find(id);
+  if (it == icons_.end() || !mouse_) return;
+  auto handler = mouse_;
+  handler(it->second.record.callbackMessage, mouseMessage);
 }
 
 bool QtTray::ModifyIcon(const NotifyIcon& icon) {
@@ -109,8 +123,10 @@ bool QtTray::DeleteIcon(unsigned id) {
   if (it == icons_.end()) return false;
   QSystemTrayIcon* icon = it->second.icon;
   icons_.erase(it);
+  // hide() destroys the icon's window there and then; no event of that
+  // window is being handled here, as clicks are answered from the loop
+  // (AddIcon). The object itself may still have a signal on its way out.
   icon->hide();
-  // It may be the icon whose signal is being handled right now.
   icon->deleteLater();
   return true;
 }

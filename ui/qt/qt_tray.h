@@ -12,6 +12,7 @@
 #include "ui/images.h"
 
 class QMenu;
+class QObject;
 class QSystemTrayIcon;
 
 namespace ui {
@@ -48,8 +49,12 @@ class QtTray : public TrayHost {
     NotifyIcon record;
   };
   void Update(Entry& entry, const NotifyIcon& icon);
+  void Activated(unsigned id, unsigned mouseMessage);
 
   const ImageTable* images_;
+  // Receives the icons' clicks as queued calls (see AddIcon); calls still
+  // waiting go with it when the tray goes.
+  std::unique_ptr<QObject> receiver_;
   headless::ScriptedUser* user_ = nullptr;
   std::map<unsigned, Entry> icons_;
   MouseHandler mouse_;
