@@ -15,10 +15,9 @@ namespace {
 
 const char* const kDate = "Wed Mar 26 15:50:37 1997";
 
-std::string SourceDir() {
-  std::string here = __FILE__;
-  return here.substr(0, here.rfind('/'));
-}
+// Not taken from __FILE__: a compiler cache may make that path relative to
+// the build folder.
+std::string SourceDir() { return TANDRIX_TEST_SOURCE_DIR; }
 
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
