@@ -16,13 +16,15 @@ std::string Replace(std::string text, const std::string& key, const std::string&
 
 }  // namespace
 
+std::string ReadProductFile(const std::string& relative) {
+  std::ifstream in(std::string(TANDRIX_PRODUCT_DIR) + "/" + relative, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
 std::string Vcg(const std::string& name, const std::string& level, const std::string& orientation) {
-  static const std::string generic = [] {
-    std::ifstream in(std::string(TANDRIX_PRODUCT_DIR) + "/defaults/Generic.vcg", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }();
+  static const std::string generic = ReadProductFile("defaults/Generic.vcg");
   std::string text = Replace(generic, "APPLICATION_NAME", name);
   text = Replace(text, "LEVEL", level);
   return Replace(text, "ORIENTATION", orientation);

@@ -19,6 +19,9 @@ inline std::string Crlf(const std::string& text) {
   return out;
 }
 
+// A file of the product folder, byte for byte.
+std::string ReadProductFile(const std::string& relative);
+
 // A whole configuration (the stock Generic one, its name, level and
 // orientation replaced), as the product ships it.
 std::string Vcg(const std::string& name, const std::string& level, const std::string& orientation);

@@ -131,6 +131,24 @@ TEST(ModesMenuFile, LeavesAMenuItCannotReplaceAsItWas) {
   EXPECT_EQ(dir.Read("support/motiva.cfg"), Crlf(kMenu));
 }
 
+// The product's own menu file carries every line the rewrite relies on: a
+// round trip through the other choices brings it back byte for byte.
+TEST(ModesMenuFile, ProductMenuTakesBothChoicesAndComesBack) {
+  testsupport::TempDir dir;
+  testsupport::ScopedCwd cwd(dir.path());
+  const std::string shipped = custtest::ReadProductFile("support/motiva.cfg");
+  dir.Write("support/motiva.cfg", shipped);
+  ASSERT_EQ(RewriteMenuFile(1, MVA_VERTICAL), 0);
+  const std::string changed = dir.Read("support/motiva.cfg");
+  for (const char* line : {"[SKILL]\r\nINTERMEDIATE\r\n", "[ORIENTATION]\r\nVERTICAL\r\n",
+                           "\nSet Skill to BASIC=skillb.bat\r\n",
+                           "\nSet Orientation to HORIZONTAL=haxes.bat\r\n"}) {
+    EXPECT_NE(changed.find(line), std::string::npos) << line;
+  }
+  ASSERT_EQ(RewriteMenuFile(0, MVA_HORIZONTAL), 0);
+  EXPECT_EQ(dir.Read("support/motiva.cfg"), shipped);
+}
+
 class ModesForAllGames : public ::testing::Test {
  protected:
   void SetUp() override {
