@@ -16,11 +16,10 @@ std::string Numbered(std::string_view prefix, int n) {
 
 // Values File1, File2, ... of a section up to the first missing or empty one.
 std::vector<std::string> ReadNumberedList(const std::string& section, std::string_view prefix,
-                                          const std::string& file) {
+                                          const platform::PrivateProfile& ini) {
   std::vector<std::string> values;
   for (int n = 1;; ++n) {
-    std::string v = platform::GetPrivateProfileString(section, Numbered(prefix, n), "",
-                                                      kGameFileBuffer, file);
+    std::string v = ini.GetString(section, Numbered(prefix, n), "", kGameFileBuffer);
     if (v.empty()) break;
     values.push_back(std::move(v));
   }
@@ -56,26 +55,29 @@ const std::vector<std::size_t>* GameList::Find(std::string_view exeName) const {
 std::string GamesIniPath() { return platform::CurrentDirectory() + "\\games.ini"; }
 std::string SettingsIniPath() { return platform::CurrentDirectory() + "\\Tandmon.ini"; }
 
-void LoadGameList(GameList& list) {
+bool LoadGameList(GameList& list, const std::function<bool()>& keepGoing) {
   FreeGameList(list);
-  const std::string file = GamesIniPath();
+  // Read and parsed once: looking every key up in the file again would make
+  // a long list take quadratic time.
+  const platform::PrivateProfile ini(GamesIniPath());
   for (int n = 1;; ++n) {
+    // How often a long load looks whether the program is asked to end.
+    constexpr int kCheckEvery = 1024;
+    if (keepGoing && n % kCheckEvery == 0 && !keepGoing()) return false;
     const std::string section = Numbered("Game", n);
-    std::string title =
-        platform::GetPrivateProfileString(section, "GameTitle", "", kGameNameBuffer, file);
+    std::string title = ini.GetString(section, "GameTitle", "", kGameNameBuffer);
     if (title.empty()) break;
     auto entry = std::make_shared<GameEntry>();
     entry->number = n;
     entry->title = std::move(title);
-    entry->exeName =
-        platform::GetPrivateProfileString(section, "GameExe", "", kGameNameBuffer, file);
-    entry->configName =
-        platform::GetPrivateProfileString(section, "GameVcg", "", kGameNameBuffer, file);
-    entry->files = ReadNumberedList(section, "File", file);
-    entry->modifications = ReadNumberedList(section, "Modify", file);
-    entry->newGame = platform::GetPrivateProfileInt(section, "NewGame", kNewGameUnset, file);
+    entry->exeName = ini.GetString(section, "GameExe", "", kGameNameBuffer);
+    entry->configName = ini.GetString(section, "GameVcg", "", kGameNameBuffer);
+    entry->files = ReadNumberedList(section, "File", ini);
+    entry->modifications = ReadNumberedList(section, "Modify", ini);
+    entry->newGame = ini.GetInt(section, "NewGame", kNewGameUnset);
     list.Append(std::move(entry));
   }
+  return true;
 }
 
 void FreeGameList(GameList& list) {
@@ -86,33 +88,30 @@ void FreeGameList(GameList& list) {
 void LoadMonitorSettings(MonitorState& state) {
   // The whole working directory is used: a product directory with a long
   // path must not silently lose its settings.
-  const std::string file = SettingsIniPath();
-  state.showJoystick = platform::GetPrivateProfileInt("Defaults", "ShowJoystick", 1, file);
-  state.currentPlayer =
-      platform::GetPrivateProfileString("Players", "Current", "Defaults", kPlayerBuffer, file);
+  const platform::PrivateProfile ini(SettingsIniPath());
+  state.showJoystick = ini.GetInt("Defaults", "ShowJoystick", 1);
+  state.currentPlayer = ini.GetString("Players", "Current", "Defaults", kPlayerBuffer);
   int n = 1;
   for (;; ++n) {
-    std::string player = platform::GetPrivateProfileString("Players", Numbered("Player", n), "",
-                                                           kPlayerBuffer, file);
+    std::string player = ini.GetString("Players", Numbered("Player", n), "", kPlayerBuffer);
     // Player names are matched exactly: "bob" is not Bob.
     if (player.empty() || player == state.currentPlayer) break;
   }
-  state.playerSubdir = platform::GetPrivateProfileString("Players", Numbered("SubDir", n),
-                                                         "Defaults", kPlayerBuffer, file);
-  state.customizerPath = platform::GetPrivateProfileString("Defaults", "Customizer",
-                                                           "TandCfg.exe", kSettingBuffer, file);
+  state.playerSubdir =
+      ini.GetString("Players", Numbered("SubDir", n), "Defaults", kPlayerBuffer);
+  state.customizerPath = ini.GetString("Defaults", "Customizer", "TandCfg.exe", kSettingBuffer);
   state.defaultConfigPath =
-      "defaults\\" + platform::GetPrivateProfileString("Defaults", "Config", "Joy3D.vcg",
-                                                       kSettingBuffer, file);
+      "defaults\\" + ini.GetString("Defaults", "Config", "Joy3D.vcg", kSettingBuffer);
 }
 
 void RecordPlayedGame(std::string_view title) {
   // An empty title would only add an empty key; there is nothing to record.
   if (title.empty()) return;
   const std::string file = SettingsIniPath();
+  const platform::PrivateProfile ini(file);
   for (int n = 1;; ++n) {
     std::string key = Numbered("Game", n);
-    std::string played = platform::GetPrivateProfileString("Games", key, "", kPlayedBuffer, file);
+    std::string played = ini.GetString("Games", key, "", kPlayedBuffer);
     if (played == title) return;
     if (played.empty()) {
       platform::WritePrivateProfileString("Games", key, title, file);

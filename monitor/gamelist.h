@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,8 +67,10 @@ std::string GamesIniPath();     // "<working dir>\games.ini"
 std::string SettingsIniPath();  // "<working dir>\Tandmon.ini"
 
 // Reads games.ini: Game1, Game2, ... up to the first section without a
-// title. A missing file gives an empty list.
-void LoadGameList(GameList& list);
+// title. A missing file gives an empty list. keepGoing, when given, is
+// asked now and then during a long load; when it answers false the load
+// stops and returns false (the list then holds the games read so far).
+bool LoadGameList(GameList& list, const std::function<bool()>& keepGoing = {});
 void FreeGameList(GameList& list);
 
 // Reads showJoystick, currentPlayer, playerSubdir, customizerPath and

@@ -59,6 +59,31 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+thread_local FileError g_lastError = FileError::None;
+
+FileError ErrorFromErrno(int e) {
+  switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileError::Denied;
+    case EISDIR:
+    case ENXIO:  // a FIFO without a reader, opened for writing
+      return FileError::NotRegular;
+    default:
+      return FileError::Failed;
+  }
+}
+
+bool Fail(FileError error) {
+  g_lastError = error;
+  return false;
+}
+bool FailErrno() { return Fail(ErrorFromErrno(errno)); }
+
 // The file exists and its read-only attribute (no write bit at all) is set.
 // Checked by hand because root would otherwise write through it.
 bool IsReadOnlyFile(const std::string& hostPath) {
@@ -66,20 +91,82 @@ bool IsReadOnlyFile(const std::string& hostPath) {
   return ::stat(hostPath.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
-bool ReplaceFile(const std::string& hostPath, std::string_view bytes) {
+// What may stand where a file is replaced: nothing yet, or a regular file.
+bool CheckReplaceable(const std::string& target) {
+  struct stat st;
+  if (::stat(target.c_str(), &st) != 0) return errno == ENOENT ? true : FailErrno();
+  if (!S_ISREG(st.st_mode)) return Fail(FileError::NotRegular);
+  if ((st.st_mode & 0222) == 0) return Fail(FileError::Denied);
+  return true;
+}
+
+}  // namespace
+
+FileError LastFileError() { return g_lastError; }
+void SetLastFileError(FileError error) { g_lastError = error; }
+
+const char* FileErrorText(FileError error) {
+  switch (error) {
+    case FileError::None:
+      return "no error";
+    case FileError::NotFound:
+      return "no such file";
+    case FileError::NotRegular:
+      return "not a regular file";
+    case FileError::TooLarge:
+      return "larger than 16 MB";
+    case FileError::Denied:
+      return "permission denied or read-only";
+    case FileError::Failed:
+      break;
+  }
+  return "read or write failed";
+}
+
+std::string ReplaceTarget(const std::string& hostPath) {
+  std::string path = hostPath;
+  // The kernel's own limit on links followed in one lookup.
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
+    link.resize(static_cast<std::size_t>(n));
+    path = link[0] == '/' ? link : ParentOf(path) + "/" + link;
+  }
+  return path;
+}
+
+bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
+  if (!CheckReplaceable(hostPath)) return false;
   std::string tmpl = ParentOf(hostPath) + "/.tandrix-XXXXXX";
   int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
+  if (fd < 0) return FailErrno();
   struct stat st;
-  mode_t mode = ::stat(hostPath.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+  const bool existed = ::stat(hostPath.c_str(), &st) == 0;
+  const mode_t mode = existed ? (st.st_mode & 07777) : NewFileMode();
   bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  if (!ok) g_lastError = ErrorFromErrno(errno);
+  // The owner is kept where this process may give the file away (root
+  // editing a user's file); otherwise the new file is the writer's.
+  if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
+    [[maybe_unused]] int ignored = ::fchown(fd, st.st_uid, st.st_gid);
+  }
   ok = (::fchmod(fd, mode) == 0) && ok;
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(tmpl.c_str(), hostPath.c_str()) == 0) return true;
+  if (ok) FailErrno();
   ::unlink(tmpl.c_str());
+  if (g_lastError == FileError::None) g_lastError = FileError::Failed;
   return false;
 }
 
+namespace {
+bool ReplaceFile(const std::string& hostPath, std::string_view bytes) {
+  g_lastError = FileError::None;
+  return ReplaceHostFile(ReplaceTarget(hostPath), bytes);
+}
 }  // namespace
 
 namespace testing {
@@ -120,8 +207,9 @@ void File::Reset() {
 bool File::Open(std::string_view path, OpenMode mode) {
   if (open_) Close();
   Reset();
+  g_lastError = FileError::None;
   auto host = ToHostPath(path);
-  if (!host) return false;
+  if (!host) return Fail(FileError::NotFound);
   mode_ = mode;
   text_ = IsTextMode(mode);
   hostPath_ = *host;
@@ -136,18 +224,26 @@ bool File::Open(std::string_view path, OpenMode mode) {
   }
 
   struct stat st;
-  if (::stat(hostPath_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
-  if (IsReadOnlyFile(hostPath_)) return false;
   if (IsAppend(mode)) {
-    fd_ = ::open(hostPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0) return false;
+    if (IsReadOnlyFile(hostPath_)) return Fail(FileError::Denied);
+    // Non-blocking, so a FIFO without a reader fails at once instead of
+    // freezing the program; anything but a regular file is refused.
+    fd_ = ::open(hostPath_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd_ < 0) return FailErrno();
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd_);
+      fd_ = -1;
+      return Fail(FileError::NotRegular);
+    }
   } else {
+    hostPath_ = ReplaceTarget(hostPath_);
+    if (!CheckReplaceable(hostPath_)) return false;
     // Fail now, as fopen would, when the folder cannot take the file.
     std::string parent = ParentOf(hostPath_);
-    if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-        ::access(parent.c_str(), W_OK) != 0) {
-      return false;
+    if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+      return Fail(FileError::NotFound);
     }
+    if (::access(parent.c_str(), W_OK) != 0) return Fail(FileError::Denied);
   }
   open_ = true;
   return true;
@@ -222,7 +318,10 @@ bool File::Printf(const char* format, ...) {
 
 bool File::Flush() {
   if (fd_ < 0 || data_.empty()) return !failed_;
-  if (!WriteAll(fd_, data_.data(), data_.size())) failed_ = true;
+  if (!WriteAll(fd_, data_.data(), data_.size())) {
+    failed_ = true;
+    g_lastError = ErrorFromErrno(errno);
+  }
   data_.clear();
   return !failed_;
 }
@@ -234,7 +333,7 @@ bool File::Close() {
     ok = Flush();
     ok = (::close(fd_) == 0) && ok;
   } else if (!IsRead(mode_)) {
-    ok = ReplaceFile(hostPath_, data_);
+    ok = ReplaceHostFile(hostPath_, data_);
   }
   Reset();
   return ok;
@@ -246,16 +345,11 @@ void File::Abandon() {
   Reset();
 }
 
-bool ReadWholeFile(std::string_view path, std::string& bytes) {
-  auto host = ToHostPath(path);
-  if (!host) return false;
-  int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+bool ReadWholeFd(int fd, std::string& bytes) {
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
+  if (::fstat(fd, &st) != 0) return FailErrno();
+  if (!S_ISREG(st.st_mode)) return Fail(FileError::NotRegular);
+  if (st.st_size > kMaxFileBytes) return Fail(FileError::TooLarge);
   bytes.clear();
   if (st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
   char buf[65536];
@@ -263,19 +357,36 @@ bool ReadWholeFile(std::string_view path, std::string& bytes) {
     ssize_t r = ::read(fd, buf, sizeof buf);
     if (r < 0) {
       if (errno == EINTR) continue;
-      ::close(fd);
-      return false;
+      return FailErrno();
     }
     if (r == 0) break;
     bytes.append(buf, static_cast<std::size_t>(r));
+    // A file still growing while it is read is held to the same limit.
+    if (static_cast<std::int64_t>(bytes.size()) > kMaxFileBytes) {
+      bytes.clear();
+      bytes.shrink_to_fit();
+      return Fail(FileError::TooLarge);
+    }
   }
-  ::close(fd);
+  g_lastError = FileError::None;
   return true;
+}
+
+bool ReadWholeFile(std::string_view path, std::string& bytes) {
+  auto host = ToHostPath(path);
+  if (!host) return Fail(FileError::NotFound);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer. The check of the
+  // file's kind comes before any read.
+  int fd = ::open(host->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return FailErrno();
+  bool ok = ReadWholeFd(fd, bytes);
+  ::close(fd);
+  return ok;
 }
 
 bool WriteWholeFile(std::string_view path, std::string_view bytes) {
   auto host = ToHostPath(path);
-  if (!host || IsReadOnlyFile(*host)) return false;
+  if (!host) return Fail(FileError::NotFound);
   return ReplaceFile(*host, bytes);
 }
 

@@ -20,6 +20,25 @@
 
 namespace platform {
 
+// Larger files are refused: a configuration or ini file of this size is a
+// mistake (or /dev/zero), and reading it whole would exhaust memory.
+inline constexpr std::int64_t kMaxFileBytes = 16 * 1024 * 1024;
+
+// Why the last file operation of this thread failed, like the original
+// platform's last-error value.
+enum class FileError {
+  None,
+  NotFound,     // no such file, or its folder is missing
+  NotRegular,   // a FIFO, a device, a socket or a folder
+  TooLarge,     // more than kMaxFileBytes
+  Denied,       // no permission, or read-only
+  Failed,       // any other failure (a full disk, an I/O error)
+};
+FileError LastFileError();
+void SetLastFileError(FileError error);
+// "not a regular file", "larger than 16 MB" ...: for messages to the user.
+const char* FileErrorText(FileError error);
+
 enum class OpenMode {
   ReadText,      // "r"
   ReadBinary,    // "rb"
@@ -84,11 +103,21 @@ class File {
   int fd_ = -1;       // append mode only
 };
 
-// Reads a whole file into bytes (binary). False when it cannot be read.
+// Reads a whole file into bytes (binary). False when it cannot be read;
+// LastFileError() says why.
 bool ReadWholeFile(std::string_view path, std::string& bytes);
+// The same on a descriptor already open (from its current position).
+bool ReadWholeFd(int fd, std::string& bytes);
 
 // Replaces a file with bytes through a temporary file and a rename.
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
+
+// The host path a replacing write ends up writing: the final target of a
+// chain of symbolic links (a missing target is created there).
+std::string ReplaceTarget(const std::string& hostPath);
+// Replaces the file at a host path (already resolved with ReplaceTarget)
+// with bytes, keeping its mode and owner.
+bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes);
 
 namespace testing {
 // Makes the next writes fail after this many bytes have reached the disk,

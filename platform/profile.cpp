@@ -1,6 +1,13 @@
 #include "platform/profile.h"
 
-#include <climits>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -100,80 +107,210 @@ Location Find(const std::string& bytes, const std::vector<Line>& lines, std::str
   return loc;
 }
 
-std::optional<std::string> ReadValue(std::string_view section, std::string_view key,
-                                     std::string_view file) {
-  std::string bytes;
-  if (!ReadWholeFile(file, bytes)) return std::nullopt;
-  auto lines = SplitLines(bytes);
-  Location loc = Find(bytes, lines, section, key);
-  if (!loc.keyLine) return std::nullopt;
-  return CleanValue(KeyLine(Text(bytes, lines[*loc.keyLine]))->second);
-}
-
-}  // namespace
-
-std::string GetPrivateProfileString(std::string_view section, std::string_view key,
-                                    std::string_view def, std::size_t bufferSize,
-                                    std::string_view file) {
-  std::string value = ReadValue(section, key, file).value_or(std::string(def));
+std::string Cut(std::string value, std::size_t bufferSize) {
   std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
   if (value.size() > limit) value.resize(limit);
   return value;
 }
 
-int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,
-                         std::string_view file) {
-  auto value = ReadValue(section, key, file);
-  if (!value || value->empty()) return def;
-  std::string_view v = *value;
+// The leading decimal number, wrapping modulo 2^32 like the original
+// platform's conversion: "4294967297" is 1, "-4294967297" is -1.
+int LeadingInt(std::string_view v) {
   bool negative = false;
   if (!v.empty() && (v[0] == '-' || v[0] == '+')) {
     negative = v[0] == '-';
     v.remove_prefix(1);
   }
-  long long n = 0;
+  std::uint32_t n = 0;
   for (char c : v) {
     if (c < '0' || c > '9') break;
-    n = n * 10 + (c - '0');
-    if (n > static_cast<long long>(INT_MAX) + 1) break;  // saturate below
+    n = n * 10u + static_cast<std::uint32_t>(c - '0');
   }
-  if (negative) n = -n;
-  if (n > INT_MAX) n = INT_MAX;
-  if (n < INT_MIN) n = INT_MIN;
+  if (negative) n = 0u - n;
   return static_cast<int>(n);
+}
+
+std::atomic<bool> g_lockWrites{true};
+
+// An exclusive advisory lock on the ini file for one read-change-replace.
+//
+// The lock sits on the file itself. The replace renames a new file into
+// place, so a writer that was waiting may hold the lock of a file that is
+// no longer there; it checks, after locking, that the name still leads to
+// the inode it locked, and otherwise starts again on the new file. A file
+// that does not exist yet is created empty first, so every writer locks
+// the same inode. Readers need no lock: they see the old file or the new
+// one.
+class ProfileLock {
+ public:
+  ProfileLock() = default;
+  ProfileLock(const ProfileLock&) = delete;
+  ProfileLock& operator=(const ProfileLock&) = delete;
+  ~ProfileLock() {
+    if (fd_ >= 0) ::close(fd_);  // releases the lock
+  }
+
+  // Opens and locks the file at host path target; false (with the last
+  // file error set) when it cannot be opened or is not a regular file.
+  bool Acquire(const std::string& target) {
+    for (;;) {
+      created_ = false;
+      fd_ = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (fd_ < 0 && errno == ENOENT) {
+        fd_ = ::open(target.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno == EEXIST) continue;  // another writer made it first
+        created_ = fd_ >= 0;
+      }
+      if (fd_ < 0) return Fail(errno == EACCES || errno == EPERM || errno == EROFS
+                                   ? FileError::Denied
+                                   : errno == ENOENT ? FileError::NotFound : FileError::Failed);
+      struct stat locked;
+      if (::fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) {
+        return Fail(FileError::NotRegular);
+      }
+      if (g_lockWrites.load()) {
+        while (::flock(fd_, LOCK_EX) != 0) {
+          if (errno != EINTR) return Fail(FileError::Failed);
+        }
+      }
+      struct stat now;
+      if (::stat(target.c_str(), &now) == 0 && now.st_dev == locked.st_dev &&
+          now.st_ino == locked.st_ino) {
+        return true;
+      }
+      ::close(fd_);  // replaced or removed meanwhile: lock the file there now
+      fd_ = -1;
+    }
+  }
+
+  int fd() const { return fd_; }
+
+  // After a failed write: a file this writer created empty goes again.
+  void Undo(const std::string& target) {
+    if (created_) ::unlink(target.c_str());
+  }
+
+ private:
+  bool Fail(FileError error) {
+    SetLastFileError(error);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+
+  int fd_ = -1;
+  bool created_ = false;
+};
+
+}  // namespace
+
+PrivateProfile::PrivateProfile(std::string_view file) {
+  if (!ReadWholeFile(file, bytes_)) {
+    readable_ = LastFileError() == FileError::NotFound;
+    bytes_.clear();
+    return;
+  }
+  Section* current = nullptr;
+  std::size_t i = 0;
+  while (i < bytes_.size()) {
+    std::size_t nl = bytes_.find('\n', i);
+    std::size_t end = nl == std::string::npos ? bytes_.size() : nl;
+    std::string_view text = std::string_view(bytes_).substr(i, end - i);
+    i = nl == std::string::npos ? bytes_.size() : nl + 1;
+    if (auto name = SectionName(text)) {
+      // Only the first section of a name counts; the keys of a later one
+      // are never found.
+      auto [it, fresh] = sections_.try_emplace(ToLowerAscii(*name));
+      current = fresh ? &it->second : nullptr;
+      continue;
+    }
+    if (current == nullptr) continue;
+    if (auto kv = KeyLine(text)) current->keys.try_emplace(ToLowerAscii(kv->first), kv->second);
+  }
+}
+
+const std::string_view* PrivateProfile::Find(std::string_view section,
+                                             std::string_view key) const {
+  auto s = sections_.find(ToLowerAscii(section));
+  if (s == sections_.end()) return nullptr;
+  auto k = s->second.keys.find(ToLowerAscii(key));
+  return k == s->second.keys.end() ? nullptr : &k->second;
+}
+
+std::string PrivateProfile::GetString(std::string_view section, std::string_view key,
+                                      std::string_view def, std::size_t bufferSize) const {
+  const std::string_view* raw = Find(section, key);
+  return Cut(raw ? CleanValue(*raw) : std::string(def), bufferSize);
+}
+
+int PrivateProfile::GetInt(std::string_view section, std::string_view key, int def) const {
+  const std::string_view* raw = Find(section, key);
+  if (raw == nullptr) return def;
+  std::string value = CleanValue(*raw);
+  return value.empty() ? def : LeadingInt(value);
+}
+
+namespace testing {
+void LockProfileWrites(bool on) { g_lockWrites.store(on); }
+}  // namespace testing
+
+std::string GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view def, std::size_t bufferSize,
+                                    std::string_view file) {
+  return PrivateProfile(file).GetString(section, key, def, bufferSize);
+}
+
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int def,
+                         std::string_view file) {
+  return PrivateProfile(file).GetInt(section, key, def);
 }
 
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, std::string_view file) {
-  std::string bytes;
-  if (!ReadWholeFile(file, bytes)) {
-    if (FileExists(file)) return false;  // there but unreadable
-    bytes.clear();
+  auto host = ToHostPath(file);
+  if (!host) {
+    SetLastFileError(FileError::NotFound);
+    return false;
   }
+  // Through a symbolic link the link's target is locked and replaced.
+  const std::string target = ReplaceTarget(*host);
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0) {
+    SetLastFileError(FileError::Denied);  // read-only, also for root
+    return false;
+  }
+  ProfileLock lock;
+  if (!lock.Acquire(target)) return false;
+  std::string bytes;
+  if (!ReadWholeFd(lock.fd(), bytes)) return false;
+
   auto lines = SplitLines(bytes);
   Location loc = Find(bytes, lines, section, key);
-  std::string keyLine = std::string(key) + "=" + std::string(value);
-
   std::string out;
-  out.reserve(bytes.size() + keyLine.size() + section.size() + 8);
+  out.reserve(bytes.size() + key.size() + value.size() + section.size() + 8);
   if (loc.keyLine) {
+    // The key keeps the name it is stored under, whatever case the caller
+    // wrote it in.
     const Line& l = lines[*loc.keyLine];
     out.append(bytes, 0, l.start);
-    out += keyLine;
+    out.append(KeyLine(Text(bytes, l))->first).append("=").append(value);
     out.append(bytes, l.end, std::string::npos);
   } else if (loc.sectionFound) {
     const Line& l = lines[loc.insertAfter];
     out.append(bytes, 0, l.next);
     if (l.next == l.end) out += "\r\n";  // last line had no line end
-    out += keyLine + "\r\n";
+    out.append(key).append("=").append(value).append("\r\n");
     out.append(bytes, l.next, std::string::npos);
   } else {
     out = bytes;
     if (!out.empty() && out.back() != '\n') out += "\r\n";
     if (!out.empty()) out += "\r\n";
-    out += "[" + std::string(section) + "]\r\n" + keyLine + "\r\n";
+    out.append("[").append(section).append("]\r\n");
+    out.append(key).append("=").append(value).append("\r\n");
   }
-  return WriteWholeFile(file, out);
+  if (ReplaceHostFile(target, out)) return true;
+  lock.Undo(target);
+  return false;
 }
 
 }  // namespace platform

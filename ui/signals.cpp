@@ -1,6 +1,7 @@
 #include "ui/signals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -51,6 +52,12 @@ bool DrainTerminationSignals() {
     break;
   }
   return any;
+}
+
+bool TerminationPending() {
+  if (g_pipe[0] < 0) return false;
+  pollfd p{g_pipe[0], POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN) != 0;
 }
 
 }  // namespace ui

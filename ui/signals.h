@@ -12,4 +12,9 @@ int TerminationSignalFd();
 // Empties the pipe; true when at least one signal had arrived.
 bool DrainTerminationSignals();
 
+// True when a signal has arrived and the loop has not handled it yet; the
+// signal stays for the loop. Lets a long piece of work outside the loop
+// stop early.
+bool TerminationPending();
+
 }  // namespace ui

@@ -11,6 +11,7 @@
 #include "platform/dospath.h"
 #include "platform/process.h"
 #include "ui/help.h"
+#include "ui/signals.h"
 
 // --- the engine's host ---------------------------------------------------------------
 
@@ -73,7 +74,12 @@ TandmonApp::~TandmonApp() {
 bool TandmonApp::Start(std::string commandLine, int& exitCode) {
   state_.promptShown = false;
   trayIconId_ = kIdiNormal;
-  LoadGameList(state_.games);
+  // A termination signal that arrives while a long game list loads ends
+  // the start here; the loop that would hear it is not running yet.
+  if (!LoadGameList(state_.games, [] { return !ui::TerminationPending(); })) {
+    exitCode = 0;
+    return false;
+  }
   LoadMonitorSettings(state_);
   // The default is made live first, also by a start that only closes the
   // running monitor.

@@ -1,6 +1,8 @@
 #include "platform/profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/file.h"
 #include "platform/fileops.h"
@@ -62,12 +64,17 @@ TEST(Profile, GetStringRules) {
 TEST(Profile, GetIntTakesTheLeadingDecimalNumber) {
   TempDir t;
   t.Write("t.ini",
-          "[S]\nA=42A\nB=-7\nC=B4\nD=\nE= 12 \nF=+3\nG=99999999999\nH=-\n");
+          "[S]\nA=42A\nB=-7\nC=B4\nD=\nE= 12 \nF=+3\nG=99999999999\nH=-\n"
+          "W1=4294967297\nW0=4294967296\nWn=-4294967297\nWx=42A94967297\nWb=B4294967297\n"
+          "Wp=+1\nWm=2147483648\n");
   struct Case {
     const char* key;
     int expected;
   } cases[] = {{"A", 42}, {"B", -7}, {"C", 0},  {"D", 5},          {"E", 12},
-               {"F", 3},  {"H", 0},  {"Missing", 5}, {"G", 2147483647}};
+               {"F", 3},  {"H", 0},  {"Missing", 5}, {"G", 1215752191},
+               // beyond 32 bits the number wraps modulo 2^32
+               {"W1", 1}, {"W0", 0}, {"Wn", -1}, {"Wx", 42}, {"Wb", 0}, {"Wp", 1},
+               {"Wm", -2147483647 - 1}};
   for (const auto& c : cases) {
     EXPECT_EQ(platform::GetPrivateProfileInt("S", c.key, 5, t.Host("t.ini")), c.expected) << c.key;
   }
@@ -83,8 +90,8 @@ TEST(Profile, WritesChangeOnlyTheirOwnLine) {
     const char* value;
     std::string after;
   } cases[] = {
-      {"replace in place", "; top\r\n[A]\r\nx = 1 \r\ny=2\r\n[B]\r\nx=3\r\n", "a", "X", "9",
-       "; top\r\n[A]\r\nX=9\r\ny=2\r\n[B]\r\nx=3\r\n"},
+      {"replace in place, keeping the stored name", "; top\r\n[A]\r\nx = 1 \r\ny=2\r\n[B]\r\nx=3\r\n",
+       "a", "X", "9", "; top\r\n[A]\r\nx=9\r\ny=2\r\n[B]\r\nx=3\r\n"},
       {"add key after the section's last line", "[A]\r\nx=1\r\n\r\n[B]\r\nz=3\r\n", "A", "new", "v",
        "[A]\r\nx=1\r\nnew=v\r\n\r\n[B]\r\nz=3\r\n"},
       {"add key to an empty last section", "[A]\r\nx=1\r\n[B]", "B", "k", "v",
@@ -124,6 +131,57 @@ TEST(Profile, FailedWritesLeaveTheFileAsItWas) {
   EXPECT_FALSE(platform::WritePrivateProfileString("A", "x", "2", t.Host("full.ini")));
   platform::testing::FailWritesAfter(-1);
   EXPECT_EQ(t.Read("full.ini"), "[A]\r\nx=1\r\n");
+}
+
+// Two programs (the monitor and the customizer, say) writing different
+// sections of one file at the same moment lose nothing, and a program
+// reading it meanwhile always finds a whole file.
+TEST(Profile, ConcurrentWritersLoseNoKeyAndReadersSeeWholeFiles) {
+  TempDir t;
+  t.Write("shared.ini", "[Base]\r\nSentinel=here\r\n");
+  const std::string file = t.Host("shared.ini");
+  constexpr int kKeys = 300;
+  auto spawn = [](auto body) {
+    pid_t pid = ::fork();
+    if (pid == 0) ::_exit(body() ? 0 : 1);
+    return pid;
+  };
+  auto writer = [&](const char* section) {
+    return spawn([&, section] {
+      for (int i = 1; i <= kKeys; ++i) {
+        if (!platform::WritePrivateProfileString(section, "K" + std::to_string(i), "v", file)) {
+          return false;
+        }
+      }
+      return true;
+    });
+  };
+  pid_t a = writer("A");
+  pid_t b = writer("B");
+  // Each writer adds its keys in order, so a reader sees a growing prefix.
+  pid_t reader = spawn([&] {
+    int seenA = 0;
+    for (int round = 0; round < 400 && seenA < kKeys; ++round) {
+      platform::PrivateProfile ini(file);
+      if (!ini.Readable() || ini.GetString("Base", "Sentinel", "", 80) != "here") return false;
+      int n = 0;
+      while (n < kKeys && ini.GetString("A", "K" + std::to_string(n + 1), "", 80) == "v") ++n;
+      if (n < seenA) return false;
+      seenA = n;
+    }
+    return true;
+  });
+  for (pid_t pid : {a, b, reader}) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child " << pid;
+  }
+  platform::PrivateProfile ini(file);
+  int found = 0;
+  for (const char* section : {"A", "B"}) {
+    for (int i = 1; i <= kKeys; ++i) found += ini.GetString(section, "K" + std::to_string(i), "", 8) == "v";
+  }
+  EXPECT_EQ(found, 2 * kKeys);
 }
 
 }  // namespace
