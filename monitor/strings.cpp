@@ -1,13 +1,10 @@
 #include "monitor/strings.h"
 
+#include "ui/strings.h"
+
 namespace {
 
-struct StringResource {
-  int id;
-  std::string_view text;
-};
-
-constexpr StringResource kStrings[] = {
+constexpr ui::StringResource kStrings[] = {
     {kIdsTrayTip, "Tandrix Monitor"},
     {kIdsGameSetUp,
      "This game had to be set up for the Tandrix.\nThe necessary updates have now been "
@@ -23,11 +20,10 @@ constexpr StringResource kStrings[] = {
     {kIdsEntryRefused, "Game file entry not applied: "},
 };
 
+// Here, beside MonitorString, which every user of the monitor calls: the
+// linker keeps this file and with it the registration.
+const ui::StringTableRegistration kRegistered(kStrings);
+
 }  // namespace
 
-std::string_view MonitorString(int id) {
-  for (const auto& s : kStrings) {
-    if (s.id == id) return s.text;
-  }
-  return {};
-}
+std::string_view MonitorString(int id) { return ui::ProgramStrings().Find(id); }

@@ -16,5 +16,6 @@ inline constexpr int kIdsQuakeBatch = 40023;       // restart after rewriting q9
 // directory, or an edit without a key).
 inline constexpr int kIdsEntryRefused = 40024;
 
-// The text of a string id; empty for an unknown id.
+// The text of a string id from the program's string table
+// (ui::LoadString reads the same table); empty for an unknown id.
 std::string_view MonitorString(int id);

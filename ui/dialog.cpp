@@ -382,6 +382,11 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int count) {
 
 CDialog::CDialog(const DialogTemplate& t, CDialog* parent) : template_(&t), parent_(parent) {}
 
+CDialog::CDialog(DialogTemplate&& t, CDialog* parent)
+    : owned_(std::make_unique<const DialogTemplate>(std::move(t))),
+      template_(owned_.get()),
+      parent_(parent) {}
+
 CDialog::~CDialog() = default;
 
 int CDialog::DoModal() {
@@ -446,6 +451,18 @@ void CDialog::GotoDlgCtrl(int id) {
   if (model_ != nullptr) model_->FocusControl(id);
 }
 
+void CDialog::SetIcon(int iconId, bool bigIcon) {
+  if (model_ != nullptr) model_->SetIcon(iconId, bigIcon);
+}
+
+Menu* CDialog::GetMenu() { return model_ != nullptr ? model_->MenuBar() : nullptr; }
+
+void CDialog::DrawMenuBar() {
+  if (model_ != nullptr) model_->MenusChanged();
+}
+
+Menu* CDialog::GetSystemMenu(bool) { return model_ != nullptr ? model_->SystemMenu() : nullptr; }
+
 void CDialog::SetDlgItemText(int id, std::string_view text) { GetDlgItem(id).SetWindowText(text); }
 
 std::string CDialog::GetDlgItemText(int id) const {
@@ -507,6 +524,16 @@ void CDialog::SendPaint(PaintContext& dc) { OnPaint(dc); }
 
 void CDialog::SendDestroy() { OnDestroy(); }
 
+void CDialog::SendSysCommand(int id) {
+  if (IsOpen()) OnSysCommand(id);
+}
+
+void CDialog::SendActivate() {
+  if (model_ == nullptr || !IsOpen()) return;
+  model_->Focus();
+  OnActivate();
+}
+
 bool CDialog::OnInitDialog() {
   UpdateData(false);
   return true;
@@ -539,6 +566,12 @@ void CDialog::OnCommand(int id, int code) {
 void CDialog::OnPaint(PaintContext&) {}
 
 void CDialog::OnDestroy() {}
+
+void CDialog::OnSysCommand(int id) {
+  if ((id & 0xFFF0) == SC_CLOSE && model_ != nullptr) model_->UserClose();
+}
+
+void CDialog::OnActivate() {}
 
 void CDialog::OnCommandId(int id, std::function<void()> handler, int code) {
   handlers_[{id, code}] = std::move(handler);

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,6 +34,7 @@ namespace ui {
 
 class CDialog;
 class DialogModel;
+class Menu;
 
 // A control of an open dialog, addressed by id (what a window pointer to a
 // child control is elsewhere). Cheap to copy; holds no state of its own.
@@ -141,7 +143,12 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int count);
 
 class CDialog {
  public:
+  // A template that outlives the dialog (a program's static resource).
   explicit CDialog(const DialogTemplate& t, CDialog* parent = nullptr);
+  // A template made for this dialog: the dialog keeps it.
+  explicit CDialog(DialogTemplate&& t, CDialog* parent = nullptr);
+  // A const temporary could be neither kept nor moved from.
+  CDialog(const DialogTemplate&& t, CDialog* parent = nullptr) = delete;
   virtual ~CDialog();
   CDialog(const CDialog&) = delete;
   CDialog& operator=(const CDialog&) = delete;
@@ -172,6 +179,17 @@ class CDialog {
   void MessageBeep(unsigned type = MB_OK);
   int MessageBox(std::string_view text, std::string_view caption = {}, unsigned flags = MB_OK);
   void GotoDlgCtrl(int id);
+  // The window's large or small icon, an icon resource id.
+  void SetIcon(int iconId, bool bigIcon);
+  // The menu bar of the open dialog (null without one or when closed).
+  // Item changes (EnableItem, CheckItem, SetItemText) show after
+  // DrawMenuBar.
+  Menu* GetMenu();
+  void DrawMenuBar();
+  // The system menu of the open dialog (null without a close box or when
+  // closed). It holds "&Close" (SC_CLOSE); items a program appends reach
+  // OnSysCommand.
+  Menu* GetSystemMenu(bool revert = false);
 
   // Controls by id.
   CControl GetDlgItem(int id) { return CControl(this, id); }
@@ -195,6 +213,8 @@ class CDialog {
   void SendCommand(int id, int code);
   void SendPaint(PaintContext& dc);
   void SendDestroy();
+  void SendSysCommand(int id);
+  void SendActivate();
 
  protected:
   // Called once the controls exist. The default loads the members into the
@@ -209,10 +229,17 @@ class CDialog {
   virtual void OnCommand(int id, int code);
   virtual void OnPaint(PaintContext& dc);
   virtual void OnDestroy();
+  // A system menu command. The default closes the dialog for SC_CLOSE
+  // (as the close box does) and ignores the rest.
+  virtual void OnSysCommand(int id);
+  // Another program brought this window to the front or gave it the focus
+  // (see window_search.h); the window is raised already.
+  virtual void OnActivate();
   // Binds a handler to a control's command (BN_CLICKED unless given).
   void OnCommandId(int id, std::function<void()> handler, int code = BN_CLICKED);
 
  private:
+  std::unique_ptr<const DialogTemplate> owned_;
   const DialogTemplate* template_;
   CDialog* parent_;
   DialogModel* model_ = nullptr;

@@ -53,6 +53,11 @@ DialogModel::DialogModel(const DialogTemplate& t, CDialog* dialog)
     c.imageId = ct.imageId;
     controls_.push_back(std::move(c));
   }
+  if (!t.menu.items.empty()) menuBar_ = std::make_unique<Menu>(t.menu);
+  if (t.Has(dlg::SysMenu)) {
+    systemMenu_ = std::make_unique<Menu>();
+    systemMenu_->AppendMenu(MF_STRING, SC_CLOSE, "&Close");
+  }
 }
 
 int DialogModel::IndexOf(int id) const {
@@ -113,6 +118,11 @@ void DialogModel::FocusControl(int id) {
   if (i < 0) return;
   focusedControl_ = id;
   Notify(i, Change::Focus);
+}
+
+void DialogModel::SetIcon(int iconId, bool big) {
+  (big ? bigIcon_ : smallIcon_) = iconId;
+  Notify(-1, Change::Icon);
 }
 
 void DialogModel::Invalidate() { Notify(-1, Change::Repaint); }
@@ -497,6 +507,20 @@ bool DialogModel::UserMoveSlider(int id, int pos) {
   c.pos = std::clamp(pos, c.rangeMin, c.rangeMax);
   Notify(index, Change::Slider);
   Command(id, TB_ENDTRACK);
+  return true;
+}
+
+bool DialogModel::UserChooseMenu(int commandId) {
+  const Menu::Item* item = menuBar_ ? menuBar_->FindCommand(commandId) : nullptr;
+  if (ended_ || item == nullptr || item->grayed) return false;
+  Command(commandId, 0);
+  return true;
+}
+
+bool DialogModel::UserChooseSystemMenu(int commandId) {
+  const Menu::Item* item = systemMenu_ ? systemMenu_->FindCommand(commandId) : nullptr;
+  if (ended_ || item == nullptr || item->grayed) return false;
+  if (dialog_ != nullptr) dialog_->SendSysCommand(commandId);
   return true;
 }
 

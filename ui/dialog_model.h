@@ -18,6 +18,9 @@
 #include <string_view>
 #include <vector>
 
+#include <memory>
+
+#include "ui/menu.h"
 #include "ui/template.h"
 
 namespace ui {
@@ -77,6 +80,8 @@ enum class Change {
   DialogFocus,
   Repaint,
   Ended,
+  Icon,
+  Menu,
 };
 
 // Told of every change, with the control's position in the template, or -1
@@ -89,7 +94,9 @@ class ModelObserver {
 
 class DialogModel {
  public:
+  // The model points into t, which must outlive it; a temporary would not.
   DialogModel(const DialogTemplate& t, CDialog* dialog);
+  DialogModel(const DialogTemplate&& t, CDialog* dialog) = delete;
   DialogModel(const DialogModel&) = delete;
   DialogModel& operator=(const DialogModel&) = delete;
 
@@ -115,6 +122,16 @@ class DialogModel {
   void End(int result);
   bool Ended() const { return ended_; }
   int Result() const { return result_; }
+  // The window's icons (resource ids, 0 for none).
+  void SetIcon(int iconId, bool big);
+  int Icon(bool big) const { return big ? bigIcon_ : smallIcon_; }
+  // The menu bar (null when the template names none) and the system menu
+  // (null without a close box). Program changes show after MenusChanged.
+  Menu* MenuBar() { return menuBar_.get(); }
+  const Menu* MenuBar() const { return menuBar_.get(); }
+  Menu* SystemMenu() { return systemMenu_.get(); }
+  const Menu* SystemMenu() const { return systemMenu_.get(); }
+  void MenusChanged() { Notify(-1, Change::Menu); }
   // The host's record of the last paint.
   void RecordPaint(std::vector<DrawnPicture> pictures);
   const std::vector<DrawnPicture>& Pictures() const { return pictures_; }
@@ -170,6 +187,10 @@ class DialogModel {
   bool UserDoubleClick(int id, int index);
   bool UserType(int id, std::string_view text);
   bool UserMoveSlider(int id, int pos);
+  // A command chosen from the menu bar or the system menu: false for an
+  // item that is missing, grayed or a popup.
+  bool UserChooseMenu(int commandId);
+  bool UserChooseSystemMenu(int commandId);
   bool UserClose();       // the close box or Escape: the cancel command
   bool UserPressEnter();  // the default button's command
 
@@ -193,6 +214,10 @@ class DialogModel {
   int result_ = 0;
   std::vector<DrawnPicture> pictures_;
   int paintCount_ = 0;
+  int bigIcon_ = 0;
+  int smallIcon_ = 0;
+  std::unique_ptr<Menu> menuBar_;
+  std::unique_ptr<Menu> systemMenu_;
 };
 
 // Case-insensitive order of list items, as sorted lists use it.

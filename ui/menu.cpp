@@ -1,5 +1,7 @@
 #include "ui/menu.h"
 
+#include "ui/win_constants.h"
+
 namespace ui {
 
 Menu::Menu(const MenuTemplate& t) : Menu(t.items) {}
@@ -72,6 +74,16 @@ bool Menu::CheckItem(int id, bool checked) {
   if (item == nullptr) return false;
   item->checked = checked;
   return true;
+}
+
+void Menu::AppendMenu(unsigned flags, int id, std::string_view text) {
+  Item item;
+  item.separator = (flags & MF_SEPARATOR) != 0;
+  if (!item.separator) {
+    item.id = id;
+    item.text = std::string(text);
+  }
+  items_.push_back(std::move(item));
 }
 
 std::string StripAccessKey(std::string_view text) {

@@ -59,6 +59,8 @@ class Menu {
   const Item* FindCommand(int id) const;
   bool EnableItem(int id, bool enabled);
   bool CheckItem(int id, bool checked);
+  // Adds an item at the end: MF_SEPARATOR, or MF_STRING with id and text.
+  void AppendMenu(unsigned flags, int id = 0, std::string_view text = {});
   const std::vector<Item>& Items() const { return items_; }
 
  private:

@@ -26,6 +26,9 @@ class OpenDialog {
   virtual bool MoveSlider(int id, int pos) { return model_.UserMoveSlider(id, pos); }
   virtual bool Close() { return model_.UserClose(); }
   virtual bool PressEnter() { return model_.UserPressEnter(); }
+  // Chooses a command from the menu bar or the system menu.
+  virtual bool ChooseMenu(int commandId) { return model_.UserChooseMenu(commandId); }
+  virtual bool ChooseSystemMenu(int commandId) { return model_.UserChooseSystemMenu(commandId); }
   // Ends the dialog with code, as the program would (for a script that
   // must leave a dialog that offers no way out).
   void End(int code) { model_.End(code); }
@@ -51,6 +54,9 @@ class OpenDialog {
   std::intptr_t ItemData(int id, int row) const { return model_.ItemData(id, row); }
   int SliderPos(int id) const { return model_.Pos(id); }
   int ImageId(int id) const;
+  int IconId(bool big) const { return model_.Icon(big); }
+  const Menu* MenuBar() const { return model_.MenuBar(); }
+  const Menu* SystemMenu() const { return model_.SystemMenu(); }
   const std::vector<DrawnPicture>& Pictures() const { return model_.Pictures(); }
   int PaintCount() const { return model_.PaintCount(); }
   bool Centered() const { return model_.Centered(); }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/menu.h"
 #include "ui/win_constants.h"
 
 namespace ui {
@@ -120,6 +121,10 @@ struct DialogTemplate {
   Rect rect;           // dialog units; x, y relative to the owner
   DialogFont font;
   unsigned style = dlg::ModalFrame | dlg::SysMenu;
+  // The menu bar (a MENU statement naming a menu resource); none while it
+  // has no items. Its commands reach the dialog's OnCommand with code 0,
+  // like a button's.
+  MenuTemplate menu;
   std::vector<ControlTemplate> controls;  // in tab order
 
   // The first control with this id, or null.

@@ -130,6 +130,12 @@
 #define HELP_FINDER 0x000B
 #endif
 
+// System menu commands.
+#ifndef SC_CLOSE
+#define WM_SYSCOMMAND 0x0112
+#define SC_CLOSE 0xF060
+#endif
+
 // Show commands.
 #ifndef SW_HIDE
 #define SW_HIDE 0

@@ -54,6 +54,10 @@ class HeadlessOpenDialog : public OpenDialog {
   bool MoveSlider(int id, int pos) override { return After(OpenDialog::MoveSlider(id, pos)); }
   bool Close() override { return After(OpenDialog::Close()); }
   bool PressEnter() override { return After(OpenDialog::PressEnter()); }
+  bool ChooseMenu(int commandId) override { return After(OpenDialog::ChooseMenu(commandId)); }
+  bool ChooseSystemMenu(int commandId) override {
+    return After(OpenDialog::ChooseSystemMenu(commandId));
+  }
   void Paint() override {
     if (!model_.Ended()) painter_.Paint();
   }

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QIcon>
@@ -12,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -84,6 +87,31 @@ class ClickableLabel : public QLabel {
   std::function<void()> onClick_;
 };
 
+// Fills a Qt menu from a menu, each command an action named prefix + id,
+// so a script finds the same action a person would choose.
+template <typename QtMenu>
+void FillMenu(QtMenu& target, const Menu& menu, const QString& prefix,
+              const std::function<void(int)>& chosen) {
+  for (const auto& item : menu.Items()) {
+    if (item.separator) {
+      target.addSeparator();
+      continue;
+    }
+    if (item.popup) {
+      QMenu* sub = target.addMenu(Q(item.text));
+      FillMenu(*sub, *item.popup, prefix, chosen);
+      continue;
+    }
+    QAction* action = target.addAction(Q(item.text));
+    action->setObjectName(prefix + QString::number(item.id));
+    action->setEnabled(!item.grayed);
+    action->setCheckable(item.checked);
+    action->setChecked(item.checked);
+    const int id = item.id;
+    QObject::connect(action, &QAction::triggered, action, [chosen, id] { chosen(id); });
+  }
+}
+
 class QtPaint : public PaintContext {
  public:
   QtPaint(QPainter& painter, QtDialogHost& host) : painter_(painter), host_(host) {}
@@ -117,7 +145,15 @@ class QtDialogWindow : public QDialog, public ModelObserver {
     setFont(font_);
     units_ = QtDialogHost::UnitsFor(font_);
     const Rect size = DialogToPixels(t.rect, units_);
-    setFixedSize(size.cx, size.cy);
+    if (model.MenuBar() != nullptr) {
+      // The template's size is the client area; the menu bar sits above it.
+      menuBar_ = new QMenuBar(this);
+      menuBar_->setNativeMenuBar(false);
+      BuildMenus();
+      top_ = menuBar_->sizeHint().height();
+      menuBar_->setGeometry(0, 0, size.cx, top_);
+    }
+    setFixedSize(size.cx, size.cy + top_);
     setWindowTitle(Q(model.Title()));
     widgets_.reserve(model.Controls().size());
     for (std::size_t i = 0; i < model.Controls().size(); ++i) {
@@ -166,6 +202,12 @@ class QtDialogWindow : public QDialog, public ModelObserver {
         case Change::Ended:
           if (isVisible()) done(model_.Result());
           break;
+        case Change::Icon:
+          SetIcons();
+          break;
+        case Change::Menu:
+          BuildMenus();
+          break;
         default:
           break;
       }
@@ -188,6 +230,10 @@ class QtDialogWindow : public QDialog, public ModelObserver {
   }
 
   void keyPressEvent(QKeyEvent* e) override {
+    if (e->modifiers() == Qt::AltModifier && e->key() == Qt::Key_Space) {
+      if (QMenu* menu = SystemMenu()) menu->exec(mapToGlobal(QPoint(0, 0)));
+      return;
+    }
     if (e->modifiers() == Qt::NoModifier || e->modifiers() == Qt::KeypadModifier) {
       if (e->key() == Qt::Key_Escape) {
         model_.UserClose();
@@ -202,12 +248,80 @@ class QtDialogWindow : public QDialog, public ModelObserver {
     QDialog::keyPressEvent(e);
   }
 
+  // Without a system menu to extend on this desktop, its entries are
+  // offered where a person looks for a window's own menu: a right click on
+  // the dialog's background, or Alt+Space.
+  void contextMenuEvent(QContextMenuEvent* e) override {
+    if (QMenu* menu = SystemMenu(); menu != nullptr && !model_.Ended()) menu->exec(e->globalPos());
+  }
+
   void paintEvent(QPaintEvent* e) override {
     QDialog::paintEvent(e);
     QPainter painter(this);
+    painter.translate(0, top_);
     QtPaint dc(painter, host_);
     if (model_.Dialog() != nullptr) model_.Dialog()->SendPaint(dc);
     model_.RecordPaint(std::move(dc.pictures));
+  }
+
+ private:
+  void SetIcons() {
+    QIcon icon;
+    for (bool big : {true, false}) {
+      const QPixmap pixmap = host_.Picture(ImageKind::Icon, model_.Icon(big));
+      if (!pixmap.isNull()) icon.addPixmap(pixmap);
+    }
+    setWindowIcon(icon);
+  }
+
+  // The menu bar follows the menu: texts, grayed and checked marks change
+  // in place, since a command's handler may change its own item while Qt
+  // is still delivering its action; an item the bar lacks rebuilds it once
+  // that delivery is over.
+  void BuildMenus() {
+    if (menuBar_ == nullptr || model_.MenuBar() == nullptr) return;
+    if (menuBar_->actions().isEmpty()) {
+      FillMenu(*menuBar_, *model_.MenuBar(), QStringLiteral("cmd"),
+               [this](int id) { model_.UserChooseMenu(id); });
+      return;
+    }
+    if (!UpdateActions(*model_.MenuBar())) {
+      QTimer::singleShot(0, this, [this] {
+        menuBar_->clear();
+        BuildMenus();
+      });
+    }
+  }
+
+  bool UpdateActions(const Menu& menu) {
+    for (const auto& item : menu.Items()) {
+      if (item.separator) continue;
+      if (item.popup) {
+        if (!UpdateActions(*item.popup)) return false;
+        continue;
+      }
+      auto* action = menuBar_->findChild<QAction*>(QStringLiteral("cmd%1").arg(item.id));
+      if (action == nullptr) return false;
+      action->setText(Q(item.text));
+      action->setEnabled(!item.grayed);
+      action->setCheckable(item.checked || action->isChecked());
+      action->setChecked(item.checked);
+    }
+    return true;
+  }
+
+ public:
+  // The system menu as it stands, ready to pop up; null without one.
+  QMenu* SystemMenu() {
+    if (model_.SystemMenu() == nullptr) return nullptr;
+    if (sysMenu_ == nullptr) {
+      sysMenu_ = new QMenu(this);
+      sysMenu_->setObjectName(QStringLiteral("systemMenu"));
+    }
+    sysMenu_->clear();
+    FillMenu(*sysMenu_, *model_.SystemMenu(), QStringLiteral("sys"),
+             [this](int id) { model_.UserChooseSystemMenu(id); });
+    return sysMenu_;
   }
 
  private:
@@ -340,6 +454,7 @@ class QtDialogWindow : public QDialog, public ModelObserver {
     }
     if (id != IDC_STATIC) w->setObjectName(QStringLiteral("ctl%1").arg(id));
     Rect r = DialogToPixels(t.rect, units_);
+    r.y += top_;
     if (t.kind == ControlKind::ComboBox) {
       // A combo box's template height includes its dropped-down list.
       r.cy = w->sizeHint().height();
@@ -451,6 +566,9 @@ class QtDialogWindow : public QDialog, public ModelObserver {
   QFont font_;
   BaseUnits units_;
   std::vector<QWidget*> widgets_;
+  QMenuBar* menuBar_ = nullptr;
+  QMenu* sysMenu_ = nullptr;
+  int top_ = 0;  // the menu bar's height: where the client area starts
   bool syncing_ = false;
 };
 
@@ -699,6 +817,23 @@ bool QtOpenDialog::MoveSlider(int id, int pos) {
   if (s == nullptr) return false;
   if (s->value() == std::clamp(pos, s->minimum(), s->maximum())) return model_.UserMoveSlider(id, pos);
   s->setValue(pos);
+  return true;
+}
+
+bool QtOpenDialog::ChooseMenu(int commandId) {
+  auto* action = window_->findChild<QAction*>(QStringLiteral("cmd%1").arg(commandId));
+  if (action == nullptr || !action->isEnabled() || model_.Ended()) return false;
+  action->trigger();
+  return true;
+}
+
+bool QtOpenDialog::ChooseSystemMenu(int commandId) {
+  auto* window = dynamic_cast<QtDialogWindow*>(window_);
+  QMenu* menu = window != nullptr ? window->SystemMenu() : nullptr;
+  auto* action = menu != nullptr ? menu->findChild<QAction*>(QStringLiteral("sys%1").arg(commandId))
+                                 : nullptr;
+  if (action == nullptr || !action->isEnabled() || model_.Ended()) return false;
+  action->trigger();
   return true;
 }
 

@@ -23,6 +23,8 @@ class QtOpenDialog : public OpenDialog {
   bool MoveSlider(int id, int pos) override;
   bool Close() override;
   bool PressEnter() override;
+  bool ChooseMenu(int commandId) override;
+  bool ChooseSystemMenu(int commandId) override;
   void Paint() override;
   bool SaveScreenshot(const std::string& path) override;
 
