@@ -460,7 +460,8 @@ bool DialogModel::UserDoubleClick(int id, int row) {
   if (!CanUse(id)) return false;
   ControlState* c = MutableList(id);
   if (c == nullptr || c->kind() != ControlKind::ListBox) return false;
-  if (!UserSelect(id, row)) return false;
+  // The first click of the two selected the row already when it could.
+  if (c->selection != row && !UserSelect(id, row)) return false;
   Command(id, LBN_DBLCLK);
   return true;
 }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -484,6 +485,33 @@ TEST_F(QtFrontEnd, TrayMenuIsBuiltFromItsResource) {
   App().Tray().TrackPopupMenu(tray, App().Tray().CursorPos(), TPM_RIGHTALIGN | TPM_RIGHTBUTTON);
   App().Tray().SetCommandHandler(nullptr);
   EXPECT_EQ(commands, (std::vector<int>{40014}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtFrontEnd, SampleWindowWithMenuBarIconPictureAndTypedCombo) {
+  SampleDlg dlg;
+  user.OnDialog(kSampleDialog, [&](ui::OpenDialog& d) {
+    QDialog* w = Qt(d).Window();
+    auto* bar = w->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->actions().size(), 3);
+    EXPECT_EQ(bar->actions()[0]->text(), "&File");
+    // The client area starts under the menu bar.
+    EXPECT_GE(Qt(d).Widget(kDuke)->y(), bar->height());
+    EXPECT_FALSE(w->windowIcon().isNull());
+    auto* picture = W_<QLabel>(d, kPicture);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_FALSE(picture->pixmap().isNull());
+    ASSERT_NE(W_<QComboBox>(d, kComPort), nullptr);
+    EXPECT_TRUE(W_<QComboBox>(d, kComPort)->isEditable());
+    EXPECT_FALSE(W_<QRadioButton>(d, kDescent)->isEnabled());
+    EXPECT_TRUE(W_<QRadioButton>(d, kDuke)->isEnabled());
+    PlaySampleSteps(d, Screenshot("sample_window"));
+  });
+  ExpectSampleOutcome(dlg, dlg.DoModal(Host()));
 }
 
 }  // namespace

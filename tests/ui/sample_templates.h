@@ -103,3 +103,65 @@ inline const ui::DialogTemplate& SettingsTemplate() {
 }
 
 }  // namespace uitest
+
+namespace uitest {
+
+// Ids of the sample dialog, a main window the way the customizer and the
+// game service setup build theirs.
+enum SampleId {
+  kSampleDialog = 901,
+  kSampleMenu = 171,
+  kSampleIcon = 104,
+  kSampleBitmap = 133,
+  kMenuOpen = 57601,
+  kMenuExit = 32774,
+  kMenuModes = 32776,
+  kMenuContents = 32778,
+  kSysAbout = 16,
+  kDuke = 1002,
+  kQuake = 1003,
+  kDescent = 1004,
+  kGamePath = 1005,
+  kComPort = 1106,
+  kPicture = 1007,
+  kGameList = 1037,
+  kSensitivity = 1020,
+  kStatus = 1031,
+};
+
+inline const ui::DialogTemplate& SampleTemplate() {
+  using I = ui::MenuItemTemplate;
+  static const ui::DialogTemplate t = [] {
+    ui::DialogTemplate d;
+    d.id = kSampleDialog;
+    d.title = "Sample Utility";
+    d.rect = {0, 0, 265, 209};
+    d.menu = {kSampleMenu,
+              {I::Popup("&File", {I::Item("&Open...", kMenuOpen), I::Separator(),
+                                  I::Item("E&xit", kMenuExit)}),
+               I::Popup("&Options", {I::Item("&Modes...", kMenuModes)}),
+               I::Popup("&Help", {I::Item("&Contents...", kMenuContents)})}};
+    d.controls = {
+        ui::GroupBox("Game", IDC_STATIC, 7, 7, 110, 50),
+        ui::AutoRadioButton("Duke &Nukem 3D", kDuke, 13, 18, 90, 10, ui::ctl::Group),
+        ui::AutoRadioButton("&Quake", kQuake, 13, 30, 90, 10),
+        ui::AutoRadioButton("&Descent", kDescent, 13, 42, 90, 10),
+        ui::Bitmap(kSampleBitmap, kPicture, 150, 7),
+        ui::GroupBox("Enter The &Path And Executable Name Of The Game", IDC_STATIC, 7, 62, 251, 30),
+        ui::EditText(kGamePath, 13, 73, 239, 12, ui::ctl::AutoHScroll | ui::ctl::Group),
+        ui::LText("COM Port:", IDC_STATIC, 7, 100, 40, 8),
+        ui::ComboBox(kComPort, 50, 98, 60, 60, ui::ctl::Sorted | ui::ctl::VScroll),
+        ui::ListBox(kGameList, 7, 114, 110, 50,
+                    ui::ctl::Sorted | ui::ctl::Notify | ui::ctl::VScroll | ui::ctl::Group),
+        ui::LText("Sensitivity", IDC_STATIC, 130, 114, 60, 8),
+        ui::TrackBar(kSensitivity, 125, 124, 130, 15, ui::ctl::AutoTicks),
+        ui::LText("", kStatus, 7, 170, 251, 12, ui::ctl::Sunken),
+        ui::DefPushButton("&OK", IDOK, 150, 188, 50, 14),
+        ui::PushButton("&Cancel", IDCANCEL, 208, 188, 50, 14),
+    };
+    return d;
+  }();
+  return t;
+}
+
+}  // namespace uitest
