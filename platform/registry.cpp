@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "platform/dospath.h"
+#include "platform/profile.h"
 #include "platform/registry_detail.h"
 
 namespace platform {
@@ -149,11 +150,27 @@ std::string HomeDirectory() {
 
 }  // namespace
 
+std::string RecordedRegistryPath(const std::string& productFolder) {
+  const std::string ini = productFolder + "/Tandmon.ini";
+  const std::string recorded =
+      GetPrivateProfileString(kStoreSection, kStoreKey, "", kMaxStorePath, ini);
+  if (recorded.empty()) return {};
+  if (auto host = ToHostPath(recorded)) return *host;
+  return recorded;
+}
+
 std::string DefaultRegistryPath() {
   if (const char* env = std::getenv("TANDRIX_REGISTRY"); env != nullptr && env[0] != '\0') {
     if (auto host = ToHostPath(env)) return *host;
     return env;
   }
+  // The product folder a program runs in keeps the store it was installed
+  // with, so a new shell or a desktop session finds the same one.
+  if (std::string recorded = RecordedRegistryPath("."); !recorded.empty()) return recorded;
+  return UserRegistryPath();
+}
+
+std::string UserRegistryPath() {
   // A relative XDG_CONFIG_HOME is invalid and ignored, as the convention asks.
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
     return std::string(xdg) + "/tandrix/registry.db";

@@ -131,9 +131,19 @@ std::unique_ptr<Registry> NewMemoryRegistry();
 std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error);
 
 // Where the system's store lives: TANDRIX_REGISTRY (a host or DOS path),
-// else $XDG_CONFIG_HOME/tandrix/registry.db, else
-// ~/.config/tandrix/registry.db.
+// else the store recorded by the product folder in the current directory,
+// else UserRegistryPath().
 std::string DefaultRegistryPath();
+// The user's own store: $XDG_CONFIG_HOME/tandrix/registry.db, else
+// ~/.config/tandrix/registry.db.
+std::string UserRegistryPath();
+// The store a product folder (a host path) records as its own: "Store" of
+// section "Registry" in its Tandmon.ini, written when the folder is
+// installed. Empty when it records none.
+inline constexpr const char kStoreSection[] = "Registry";
+inline constexpr const char kStoreKey[] = "Store";
+inline constexpr std::size_t kMaxStorePath = 4096;
+std::string RecordedRegistryPath(const std::string& productFolder);
 
 // The store that system code uses. On first use it opens the SQLite store
 // at DefaultRegistryPath(); when that fails, every call of the returned

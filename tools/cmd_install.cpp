@@ -1,9 +1,10 @@
-// tandrix install DIR: plays the part of the system installer.
+// tandrix install [DIR]: plays the part of the system installer.
 //
 // Copies the product files into DIR (a file already there is the user's and
-// is kept), puts the built programs beside them, names the customizer in
-// Tandmon.ini and seeds the registry store with the joystick keys the
-// system expects to find. Running it again gives the same state.
+// is kept), puts the built programs beside them when run from a build
+// folder, names the customizer in Tandmon.ini, records the registry store
+// there and seeds that store with the joystick keys the system expects to
+// find. Running it again gives the same state.
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,6 +23,8 @@
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "tools/command.h"
+#include "tools/desktop_entry.h"
+#include "tools/product_paths.h"
 #include "tuning/mva_joystick.h"
 
 namespace fs = std::filesystem;
@@ -33,25 +38,8 @@ using platform::ScopedKey;
 
 constexpr const char* kPrograms[] = {"Tandmon", "Chooser", "svcsetup"};
 constexpr const char* kCustomizerProgram = "Chooser";
-// Where the build puts the programs, relative to the folder of tandrix.
-constexpr const char* kProgramFolders[] = {".",          "../monitor",     "../monitor/app",
-                                           "../customizer", "../customizer/app", "../service_setup",
-                                           "../service_setup/app"};
-// The Qt front end the programs load when a display is there; they look for
-// it beside themselves.
-constexpr const char* kQtModule = "libtandrix_ui_qt.so";
-constexpr const char* kModuleFolders[] = {".", "../bin"};
-
-std::string ProductFolder() {
-  if (const char* env = std::getenv("TANDRIX_PRODUCT"); env != nullptr && env[0] != '\0') return env;
-  return TANDRIX_PRODUCT_DIR;
-}
-
-fs::path ToolFolder() {
-  std::error_code ec;
-  fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::current_path() : self.parent_path();
-}
+constexpr const char* kMonitorProgram = "Tandmon";
+constexpr const char kQtModule[] = "libtandrix_ui_qt.so";
 
 // Copies src over dst through a temporary file and a rename, so a program
 // that is running from dst keeps running and no half file is ever seen.
@@ -77,6 +65,12 @@ bool CopyProduct(const fs::path& from, const fs::path& to, int& copied, int& kep
     const fs::path rel = fs::relative(it->path(), from, ec);
     if (ec) break;
     const fs::path target = to / rel;
+    // Only the product's own files: what version control keeps beside them
+    // (.gitattributes ...) is no part of a player's folder.
+    if (it->path().filename().string().starts_with(".")) {
+      if (it->is_directory()) it.disable_recursion_pending();
+      continue;
+    }
     if (it->is_directory()) {
       fs::create_directories(target, ec);
       if (ec) break;
@@ -208,14 +202,43 @@ bool SeedStore(Registry& reg, const std::string& dosDir, const std::vector<std::
   return true;
 }
 
+// The store DIR will use: the one TANDRIX_REGISTRY names, else the one DIR
+// already records (installing again keeps it), else the user's own.
+std::string StoreFor(const fs::path& dir) {
+  if (const char* env = std::getenv("TANDRIX_REGISTRY"); env != nullptr && env[0] != '\0') {
+    return platform::DefaultRegistryPath();
+  }
+  if (std::string recorded = platform::RecordedRegistryPath(dir.string()); !recorded.empty()) {
+    return recorded;
+  }
+  return platform::UserRegistryPath();
+}
+
 int Install(const Args& a) {
-  if (a.size() != 1) return UsageError("install needs one DIR");
+  std::vector<std::string> dirs;
+  enum class Autostart { kKeep, kOn, kOff } autostart = Autostart::kKeep;
+  for (const std::string& arg : a) {
+    if (arg == "--autostart") {
+      autostart = Autostart::kOn;
+    } else if (arg == "--no-autostart") {
+      autostart = Autostart::kOff;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return UsageError("install: unknown option " + arg);
+    } else {
+      dirs.push_back(arg);
+    }
+  }
+  if (dirs.size() > 1) return UsageError("install takes one DIR");
+
   std::error_code ec;
-  const fs::path product = ProductFolder();
+  const fs::path product = TemplateFolder();
   if (!fs::is_directory(product, ec)) return Fail("no product files at " + product.string());
-  auto hostDir = platform::ToHostPath(a[0]);
-  if (!hostDir) return Fail("not a usable folder: " + a[0]);
-  const fs::path dir = fs::absolute(*hostDir, ec);
+  fs::path dir = PlayerFolder();
+  if (!dirs.empty()) {
+    auto hostDir = platform::ToHostPath(dirs[0]);
+    if (!hostDir) return Fail("not a usable folder: " + dirs[0]);
+    dir = fs::absolute(*hostDir, ec);
+  }
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir)) return Fail("cannot create " + dir.string());
 
@@ -224,48 +247,90 @@ int Install(const Args& a) {
   int kept = 0;
   if (!CopyProduct(product, dir, copied, kept, error)) return Fail("cannot copy the product files: " + error);
 
+  // From a build folder the programs are copied into DIR, where they run.
+  // An installed system keeps them in its bin folder, where updates reach
+  // them; DIR then names them by their full path.
+  const bool installedSystem = InstalledTemplate().has_value();
   std::vector<std::string> programs;
-  const fs::path tools = ToolFolder();
-  for (const char* program : kPrograms) {
-    for (const char* folder : kProgramFolders) {
-      const fs::path candidate = (tools / folder / program).lexically_normal();
-      if (!fs::is_regular_file(candidate, ec) || ::access(candidate.c_str(), X_OK) != 0) continue;
-      if (fs::equivalent(candidate, dir / program, ec)) break;  // installing onto the build
-      if (!ReplaceFile(candidate, dir / program, error)) return Fail("cannot copy a program: " + error);
+  std::string customizer = kCustomizerProgram;
+  std::optional<fs::path> monitor;
+  if (installedSystem) {
+    for (const char* program : kPrograms) {
+      if (FindProgram(program)) programs.push_back(program);
+    }
+    if (auto chooser = FindProgram(kCustomizerProgram)) customizer = platform::ToDosPath(chooser->string());
+    monitor = FindProgram(kMonitorProgram);
+  } else {
+    for (const char* program : kPrograms) {
+      const auto candidate = FindProgram(program);
+      if (!candidate) continue;
       programs.push_back(program);
-      break;
+      if (fs::equivalent(*candidate, dir / program, ec)) continue;  // installing onto the build
+      if (!ReplaceFile(*candidate, dir / program, error)) return Fail("cannot copy a program: " + error);
     }
-  }
-  if (!programs.empty()) {
-    for (const char* folder : kModuleFolders) {
-      const fs::path candidate = (tools / folder / kQtModule).lexically_normal();
-      if (!fs::is_regular_file(candidate, ec)) continue;
-      if (fs::equivalent(candidate, dir / kQtModule, ec)) break;
-      if (!ReplaceFile(candidate, dir / kQtModule, error)) return Fail("cannot copy a program: " + error);
-      break;
+    const auto module = FindQtModule();
+    if (!programs.empty() && module && !fs::equivalent(*module, dir / kQtModule, ec)) {
+      if (!ReplaceFile(*module, dir / kQtModule, error)) return Fail("cannot copy a program: " + error);
     }
+    if (fs::is_regular_file(dir / kMonitorProgram, ec)) monitor = dir / kMonitorProgram;
   }
 
   const std::string ini = (dir / "Tandmon.ini").string();
-  if (!platform::WritePrivateProfileString("Defaults", "Customizer", kCustomizerProgram, ini)) {
+  if (!platform::WritePrivateProfileString("Defaults", "Customizer", customizer, ini)) {
     return Fail("cannot write " + ini);
   }
 
-  Registry& reg = platform::SystemRegistry();
-  if (std::string why = platform::SystemRegistryError(); !why.empty()) return Fail(why);
+  const std::string storePath = StoreFor(dir);
+  std::unique_ptr<Registry> store = platform::OpenSqliteRegistry(storePath, &error);
+  if (!store) return Fail("cannot open the registry store " + storePath + ": " + error);
   const std::vector<std::string> ports = SerialDevices();
-  if (!SeedStore(reg, platform::ToDosPath(dir.string()), ports, error)) return Fail(error);
+  if (!SeedStore(*store, platform::ToDosPath(dir.string()), ports, error)) return Fail(error);
+  // Every program started in DIR, and tandrix run there, uses this store
+  // from now on without being told.
+  if (!platform::WritePrivateProfileString(platform::kStoreSection, platform::kStoreKey, storePath, ini)) {
+    return Fail("cannot write " + ini);
+  }
+
+  if (autostart == Autostart::kOn) {
+    if (!monitor) return Fail("no monitor to start at login: Tandmon was not built");
+    if (!WriteAutostart(*monitor, dir, error)) return Fail(error);
+  } else if (autostart == Autostart::kOff && !RemoveAutostart(error)) {
+    return Fail(error);
+  }
 
   std::string names;
   for (const auto& p : programs) names += " " + p;
-  std::printf("installed into %s: %d product files copied, %d kept; programs:%s\n", dir.c_str(), copied,
-              kept, names.empty() ? " none built" : names.c_str());
-  std::printf("registry store %s: joystick slot 1 bound to %s, %zu serial port(s)\n",
-              platform::DefaultRegistryPath().c_str(), std::string(kMvaDriverName).c_str(), ports.size());
+  std::printf("installed into %s: %d product files copied, %d kept; programs:%s%s\n", dir.c_str(), copied,
+              kept, names.empty() ? " none built" : names.c_str(),
+              installedSystem && !names.empty() ? (" (in " + ToolFolder().string() + ")").c_str() : "");
+  std::printf("registry store %s: joystick slot 1 bound to %s, %zu serial port(s)\n", storePath.c_str(),
+              std::string(kMvaDriverName).c_str(), ports.size());
+  if (autostart == Autostart::kOn) {
+    std::printf("the monitor starts at login: %s\n", (AutostartFolder() / kAutostartFile).c_str());
+  } else if (autostart == Autostart::kOff) {
+    std::printf("the monitor no longer starts at login\n");
+  }
+  if (dirs.empty()) {
+    std::printf("this is your product folder; start the monitor in it with \"tandrix start %s &\"%s\n",
+                kMonitorProgram, autostart == Autostart::kOn ? " or log in again" : "");
+  }
   return 0;
 }
 
-const Command kInstall("install", "install DIR", Install);
+const Command kInstall(
+    "install", "install [DIR] [--autostart | --no-autostart]", Install,
+    "Makes DIR a product folder: copies the product files into it (a file already\n"
+    "there is kept), names the customizer in its Tandmon.ini, binds joystick slot 1\n"
+    "in the registry store to the Tandrix driver and records that store in DIR.\n"
+    "Run from a build folder it also copies the built programs into DIR.\n"
+    "\n"
+    "  DIR             the folder to install into; without it, the player's own\n"
+    "                  folder $XDG_DATA_HOME/tandrix (~/.local/share/tandrix)\n"
+    "  --autostart     start the monitor in DIR at login (an XDG autostart entry)\n"
+    "  --no-autostart  remove that entry\n"
+    "\n"
+    "The store is the one TANDRIX_REGISTRY names, else the one DIR records, else\n"
+    "~/.config/tandrix/registry.db. Running install again gives the same state.\n");
 
 }  // namespace
 }  // namespace tools

@@ -76,7 +76,8 @@ TEST(InstallTool, RunningItTwiceKeepsTheUsersFilesAndGivesTheSameState) {
   EXPECT_EQ(Tool({"reg", "export"}, t.path()), first);
   EXPECT_EQ(t.Read("inst/games.ini"), "[Games]\nedited by the user\n");
   EXPECT_EQ(t.Read("inst/defaults/Joy3D.vcg"), "stock\n");
-  EXPECT_EQ(t.Read("inst/Tandmon.ini"), "[Defaults]\nConfig=Joy3D.vcg\nCustomizer=Chooser\r\n");
+  EXPECT_EQ(t.Read("inst/Tandmon.ini"), "[Defaults]\nConfig=Joy3D.vcg\nCustomizer=Chooser\r\n\r\n[Registry]\r\nStore=" +
+                                            t.Host("registry.db") + "\r\n");
 
   // The user's port and map survive; the host's ports are those of now.
   const std::string oem = "\"Joystick1OEMConfiguration\"=hex:d0,07,00,00,60,ea,00,00,ff,ff,ff,ff,ff,ff,ff,\\\n"

@@ -1,0 +1,101 @@
+#include "tools/desktop_entry.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+#include "tools/product_paths.h"
+
+namespace fs = std::filesystem;
+
+namespace tools {
+namespace {
+
+// Backslash, and the line breaks that would end the value, as the string
+// type of a desktop entry writes them.
+std::string EscapeString(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+fs::path AutostartFolder() {
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && xdg[0] == '/') {
+    return fs::path(xdg) / "autostart";
+  }
+  return HomeFolder() / ".config/autostart";
+}
+
+std::string ExecArgument(const std::string& arg) {
+  static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`%";
+  if (!arg.empty() && arg.find_first_of(kReserved) == std::string::npos) return arg;
+  std::string quoted = "\"";
+  for (char c : arg) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') quoted += '\\';
+    // A field code would be expanded by the launcher even in quotes.
+    if (c == '%') quoted += '%';
+    quoted += c;
+  }
+  quoted += '"';
+  return EscapeString(quoted);
+}
+
+std::string AutostartEntry(const fs::path& monitor, const fs::path& productFolder) {
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=Tandrix Monitor\n"
+         "Comment=Makes the tuning of the game being played live for the Tandrix\n"
+         "Icon=tandrix\n"
+         "Exec=" + ExecArgument(monitor.string()) + "\n"
+         "Path=" + EscapeString(productFolder.string()) + "\n"
+         "Terminal=false\n"
+         "NoDisplay=true\n";
+}
+
+bool WriteAutostart(const fs::path& monitor, const fs::path& productFolder, std::string& error) {
+  const fs::path folder = AutostartFolder();
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  const fs::path target = folder / kAutostartFile;
+  fs::path tmp = target;
+  tmp += ".tandrix-new";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    out << AutostartEntry(monitor, productFolder);
+    out.close();
+    if (!out) {
+      fs::remove(tmp, ec);
+      error = "cannot write " + tmp.string();
+      return false;
+    }
+  }
+  fs::rename(tmp, target, ec);
+  if (ec) {
+    fs::remove(tmp, ec);
+    error = target.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+bool RemoveAutostart(std::string& error) {
+  std::error_code ec;
+  fs::remove(AutostartFolder() / kAutostartFile, ec);
+  if (ec) {
+    error = (AutostartFolder() / kAutostartFile).string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tools

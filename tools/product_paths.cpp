@@ -1,0 +1,94 @@
+#include "tools/product_paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace tools {
+namespace {
+
+// Where the build puts the programs, relative to the folder of tandrix.
+constexpr const char* kProgramFolders[] = {".",          "../monitor",     "../monitor/app",
+                                           "../customizer", "../customizer/app", "../service_setup",
+                                           "../service_setup/app"};
+// The Qt front end, where the programs look for it: beside them in a
+// product folder, lib/tandrix when installed, bin/ in the build folder.
+constexpr const char kQtModule[] = "libtandrix_ui_qt.so";
+constexpr const char* kModuleFolders[] = {"../lib/tandrix", ".", "../bin"};
+
+bool IsExecutableFile(const fs::path& p) {
+  std::error_code ec;
+  return fs::is_regular_file(p, ec) && ::access(p.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+fs::path ToolFolder() {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::current_path(ec) : self.parent_path();
+}
+
+std::optional<fs::path> InstalledTemplate() {
+  const fs::path tools = ToolFolder();
+  if (tools.filename() != "bin") return std::nullopt;
+  const fs::path share = (tools / "../share/tandrix").lexically_normal();
+  std::error_code ec;
+  if (!fs::is_regular_file(share / "Tandmon.ini", ec)) return std::nullopt;
+  return share;
+}
+
+fs::path TemplateFolder() {
+  if (const char* env = std::getenv("TANDRIX_PRODUCT"); env != nullptr && env[0] != '\0') return env;
+  if (auto installed = InstalledTemplate()) return *installed;
+  return TANDRIX_PRODUCT_DIR;
+}
+
+fs::path HomeFolder() {
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+  if (passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) return pw->pw_dir;
+  return "/";
+}
+
+fs::path PlayerFolder() {
+  // A relative XDG_DATA_HOME is invalid and ignored, as the convention asks.
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') {
+    return fs::path(xdg) / "tandrix";
+  }
+  return HomeFolder() / ".local/share/tandrix";
+}
+
+std::optional<fs::path> FindProgram(const std::string& name) {
+  const fs::path tools = ToolFolder();
+  if (InstalledTemplate()) {
+    if (IsExecutableFile(tools / name)) return tools / name;
+    return std::nullopt;
+  }
+  for (const char* folder : kProgramFolders) {
+    const fs::path candidate = (tools / folder / name).lexically_normal();
+    if (IsExecutableFile(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
+std::optional<fs::path> FindQtModule() {
+  const fs::path tools = ToolFolder();
+  std::error_code ec;
+  for (const char* folder : kModuleFolders) {
+    const fs::path candidate = (tools / folder / kQtModule).lexically_normal();
+    if (fs::is_regular_file(candidate, ec)) return candidate;
+  }
+  return std::nullopt;
+}
+
+bool IsProductFolder(const fs::path& dir) {
+  std::error_code ec;
+  return fs::is_regular_file(dir / "Tandmon.ini", ec) || fs::is_regular_file(dir / "games.ini", ec) ||
+         fs::is_directory(dir / "defaults", ec);
+}
+
+}  // namespace tools
