@@ -11,8 +11,13 @@ using Args = std::vector<std::string>;  // the words after the subcommand
 using Handler = int (*)(const Args& args);
 
 struct Command {
-  Command(const char* word, const char* usage, Handler handler);
+  // help, when given, is printed under the usage line by "tandrix COMMAND
+  // --help": what the command does, its options, where it looks.
+  Command(const char* word, const char* usage, Handler handler, const char* help = nullptr);
 };
+
+// True for the words that ask for a program's or a command's usage.
+bool IsHelpWord(const std::string& word);
 
 // Prints "tandrix: <message>" on standard error and returns 2 (usage) .
 int UsageError(const std::string& message);

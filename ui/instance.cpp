@@ -215,6 +215,16 @@ bool InstanceExists(std::string_view className) {
   return true;
 }
 
+int InstanceProcessId(std::string_view className) {
+  const int fd = Connect(className);
+  if (fd < 0) return 0;
+  ucred cred{};
+  socklen_t len = sizeof cred;
+  const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
+  ::close(fd);
+  return known ? static_cast<int>(cred.pid) : 0;
+}
+
 bool SendInstanceMessage(std::string_view className, unsigned message, std::uintptr_t wParam,
                          std::intptr_t lParam, long* result, int timeoutMs) {
   const int fd = Connect(className);

@@ -55,6 +55,10 @@ class InstanceListener {
 // True when an instance of className listens.
 bool InstanceExists(std::string_view className);
 
+// The process id of the instance of className that listens, 0 when none
+// does. Connecting and hanging up at once costs that instance nothing.
+int InstanceProcessId(std::string_view className);
+
 // Sends a message to the instance of className and waits until it has been
 // handled. False when none listens or no answer came within timeoutMs.
 bool SendInstanceMessage(std::string_view className, unsigned message, std::uintptr_t wParam,

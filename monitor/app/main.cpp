@@ -10,14 +10,70 @@
 #include <memory>
 #include <string>
 
+#include "monitor/app/resources.h"
 #include "monitor/app/tandmon.h"
+#include "platform/dospath.h"
+#include "platform/fileops.h"
 #include "ui/display.h"
 #include "ui/headless/frontend.h"
+#include "ui/instance.h"
+
+namespace {
+
+constexpr const char kUsage[] =
+    "usage: Tandmon [-close]\n"
+    "\n"
+    "The Tandrix monitor. Every 3 seconds it looks at the running programs and\n"
+    "makes the configuration of the game being played live for the Tandrix, and\n"
+    "the default configuration when no listed game runs. A running monitor is\n"
+    "closed first. With a display it shows an icon in the system tray.\n"
+    "\n"
+    "  -close      only close the running monitor (the default configuration is\n"
+    "              made live first)\n"
+    "  -h, --help  show this and end\n"
+    "\n"
+    "Run it in a product folder (made by \"tandrix install\"): Tandmon.ini,\n"
+    "games.ini, defaults\\ and games\\ are taken from the current directory.\n"
+    "\"tandrix start Tandmon\" runs it in the player's own folder.\n";
+
+bool AsksForHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "/?") return true;
+  }
+  return false;
+}
+
+// What the monitor needs to find in its current directory; a folder with
+// none of it is not a product folder at all.
+bool InProductFolder() {
+  return platform::FileExists("Tandmon.ini") || platform::FileExists("games.ini") ||
+         platform::DirectoryExists("defaults");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  if (AsksForHelp(argc, argv)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!InProductFolder()) {
+    std::fprintf(stderr,
+                 "Tandmon: %s is not a product folder (no Tandmon.ini, games.ini or defaults\\).\n"
+                 "Make one with \"tandrix install\" (the player's folder) or \"tandrix install DIR\",\n"
+                 "then start the monitor there, or run \"tandrix start Tandmon\".\n",
+                 platform::CurrentDirectory().c_str());
+    return 1;
+  }
   // Taken before the front end sees the arguments: Qt removes those it
   // knows.
   const std::string commandLine = CommandLineOf(argc, argv);
+  // The start-up reads the command line without regard to case only when
+  // a monitor is running; "-close" here reads it the same way.
+  const int runningPid = ui::InstanceProcessId(kMonitorClass);
+  const bool closeOnly =
+      (runningPid != 0 ? platform::ToLowerAscii(commandLine) : commandLine).find("-close") != std::string::npos;
   std::string why;
   std::unique_ptr<ui::Application> app = ui::CreateApplication(argc, argv, &why);
   if (!app->ShowsDialogs() && ui::HasDisplay()) {
@@ -28,6 +84,21 @@ int main(int argc, char** argv) {
   {
     TandmonApp monitor(*app);
     code = monitor.Run(commandLine);
+    if (closeOnly) {
+      if (runningPid != 0) {
+        std::printf("Tandmon: closed the monitor that was running (process %d)\n", runningPid);
+      } else {
+        std::printf("Tandmon: no monitor was running\n");
+      }
+      const std::string& config = monitor.State().defaultConfigPath;
+      if (monitor.DefaultActivation() == 0) {
+        std::printf("Tandmon: the default configuration %s is live\n", config.c_str());
+      } else {
+        std::printf("Tandmon: the default configuration %s could not be made live (%s)\n", config.c_str(),
+                    monitor.DefaultActivation() == -2 ? "no joystick slot is bound to the driver"
+                                                      : "it cannot be read or applied");
+      }
+    }
   }
   ui::SetApplication(nullptr);
   return code;

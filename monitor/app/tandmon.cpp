@@ -83,7 +83,7 @@ bool TandmonApp::Start(std::string commandLine, int& exitCode) {
   LoadMonitorSettings(state_);
   // The default is made live first, also by a start that only closes the
   // running monitor.
-  ActivateConfig(state_, state_.defaultConfigPath, "");
+  defaultActivation_ = ActivateConfig(state_, state_.defaultConfigPath, "");
 
   if (ui::HiddenWindow::Find(kMonitorClass)) {
     // Waits until the running monitor has closed, so its name is free for

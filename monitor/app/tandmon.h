@@ -67,6 +67,9 @@ class TandmonApp {
   const ui::Menu* TrayMenu() const { return trayMenu_; }
   // The icon the tray shows or would show (104, or 139 while suspended).
   int TrayIconId() const { return trayIconId_; }
+  // What making the default configuration live at start-up returned (0
+  // live, as ActivateConfig).
+  int DefaultActivation() const { return defaultActivation_; }
 
  private:
   long WindowProc(ui::HiddenWindow& window, unsigned message, std::uintptr_t wParam,
@@ -96,6 +99,7 @@ class TandmonApp {
   bool inTick_ = false;
   int deferredSuspends_ = 0;
   bool closed_ = false;
+  int defaultActivation_ = 0;
 };
 
 // The command line as one text: the arguments after the program name,

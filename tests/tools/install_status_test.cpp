@@ -1,0 +1,206 @@
+// tandrix install (the player's folder, the recorded store, autostart),
+// tandrix status with and without a running monitor, and --help of every
+// command and program, run as a player would in temporary folders.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "run_tool.h"
+#include "support/tempdir.h"
+
+extern char** environ;
+
+namespace {
+
+using testsupport::RunTool;
+using testsupport::ScopedEnv;
+using testsupport::TempDir;
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+bool IsEmptyFolder(const std::string& path) { return std::filesystem::is_empty(path); }
+
+// A player of its own: data, configuration and runtime folders in t, no
+// store variable, no display.
+struct Player {
+  explicit Player(const TempDir& t)
+      : data("XDG_DATA_HOME", t.Host("data").c_str()),
+        config("XDG_CONFIG_HOME", t.Host("config").c_str()),
+        runtime("XDG_RUNTIME_DIR", t.path().c_str()),
+        store("TANDRIX_REGISTRY", nullptr),
+        headless("TANDRIX_HEADLESS", "1") {}
+  ScopedEnv data, config, runtime, store, headless;
+};
+
+TEST(InstallTool, WithoutDirMakesThePlayersFolderThatRecordsItsStore) {
+  TempDir t;
+  Player player(t);
+  auto r = RunTool({"install"}, t.path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string folder = t.Host("data/tandrix");
+  EXPECT_TRUE(Contains(r.out, "installed into " + folder)) << r.out;
+  EXPECT_TRUE(t.Exists("data/tandrix/defaults/Joy3D.vcg"));
+  EXPECT_FALSE(t.Exists("data/tandrix/defaults/.gitattributes"));
+  EXPECT_FALSE(t.Exists("data/tandrix/games/.gitattributes"));
+  EXPECT_TRUE(Contains(t.Read("data/tandrix/Tandmon.ini"), "Store=" + t.Host("config/tandrix/registry.db")));
+
+  // A folder installed with a store of its own keeps using it from a new
+  // shell without the variable; elsewhere the user's store is used.
+  const std::string demo = t.Host("demo");
+  {
+    ScopedEnv chosen("TANDRIX_REGISTRY", t.Host("demo.db").c_str());
+    ASSERT_EQ(RunTool({"install", demo}, t.path()).exitCode, 0);
+  }
+  auto inDemo = RunTool({"reg", "export"}, demo);
+  EXPECT_TRUE(Contains(inDemo.out, "DosInstallDirectory")) << inDemo.err;
+  EXPECT_TRUE(Contains(inDemo.out, "\\\\demo\"")) << inDemo.out;
+  auto status = RunTool({"status"}, demo);
+  EXPECT_TRUE(Contains(status.out, t.Host("demo.db") + " (recorded by the product folder)")) << status.out;
+  // Installing again without the variable keeps the folder's store.
+  ASSERT_EQ(RunTool({"install", demo}, t.path()).exitCode, 0);
+  EXPECT_TRUE(Contains(t.Read("demo/Tandmon.ini"), "Store=" + t.Host("demo.db")));
+}
+
+TEST(InstallTool, AutostartEntryAppearsAndDisappears) {
+  TempDir t;
+  Player player(t);
+  // Blanks, a quote and a dollar sign must reach the launcher unchanged.
+  const std::string folder = t.Host("my \"games\" $HOME");
+  const std::string entry = "config/autostart/tandrix-monitor.desktop";
+  struct Step {
+    std::vector<std::string> options;
+    bool present;
+  };
+  const Step steps[] = {{{"--autostart"}, true}, {{}, true}, {{"--no-autostart"}, false}, {{}, false},
+                        {{"--autostart"}, true}};
+  for (const Step& step : steps) {
+    std::vector<std::string> args{"install", folder};
+    args.insert(args.end(), step.options.begin(), step.options.end());
+    SCOPED_TRACE(step.options.empty() ? "no option" : step.options[0]);
+    auto r = RunTool(args, t.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(t.Exists(entry), step.present);
+  }
+  const std::string text = t.Read(entry);
+  EXPECT_TRUE(Contains(text, "\nExec=\"" + folder.substr(0, folder.find('"')) + "\\\\\"games\\\\\" \\\\$HOME/Tandmon\"\n"))
+      << text;
+  EXPECT_TRUE(Contains(text, "\nPath=" + folder + "\n")) << text;
+  if (std::system("command -v desktop-file-validate >/dev/null") == 0) {
+    EXPECT_EQ(std::system(("desktop-file-validate '" + t.Host(entry) + "'").c_str()), 0) << text;
+  }
+}
+
+TEST(ToolHelp, EveryCommandAnswersHelpAndDoesNothingElse) {
+  TempDir t;
+  Player player(t);
+  const std::string empty = t.Host("empty");
+  std::filesystem::create_directory(empty);
+  const std::vector<std::vector<std::string>> asks = {
+      {"install", "--help"}, {"install", "-h"},      {"install", "dir", "--help"}, {"status", "--help"},
+      {"status", "-h"},      {"start", "--help"},    {"start", "Tandmon", "-h"},   {"profile", "--help"},
+      {"vcg", "show", "-h"}, {"reg", "--help"},      {"help", "install"},          {"--help"},
+      {"-h"}};
+  for (const auto& args : asks) {
+    SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+    auto r = RunTool(args, empty);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("usage: tandrix", 0), 0u) << r.out;
+  }
+  EXPECT_TRUE(IsEmptyFolder(empty));
+  EXPECT_FALSE(t.Exists("data"));
+  EXPECT_FALSE(t.Exists("config"));
+}
+
+#ifdef TANDRIX_MONITOR
+// Runs a program in dir, its output into log.
+pid_t Spawn(std::vector<std::string> argv, const std::string& dir, const std::string& log) {
+  std::vector<char*> raw;
+  for (auto& a : argv) raw.push_back(a.data());
+  raw.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, raw.data(), environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int WaitExit(pid_t pid) {
+  int status = 0;
+  for (int i = 0; i < 1500; ++i) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return -1;
+}
+
+TEST(MonitorHelp, HelpAndAFolderWithoutProductFilesStartNothing) {
+  TempDir t;
+  Player player(t);
+  const std::vector<std::vector<std::string>> asks = {{"--help"}, {"-h"}, {"-close", "--help"}};
+  for (const auto& ask : asks) {
+    SCOPED_TRACE(ask[0]);
+    std::vector<std::string> argv{TANDRIX_MONITOR};
+    argv.insert(argv.end(), ask.begin(), ask.end());
+    const pid_t pid = Spawn(argv, t.path(), t.Host("out.log"));
+    EXPECT_EQ(WaitExit(pid), 0);
+    EXPECT_EQ(t.Read("out.log").rfind("usage: Tandmon", 0), 0u) << t.Read("out.log");
+    std::filesystem::remove(t.Host("out.log"));
+  }
+  const pid_t pid = Spawn({TANDRIX_MONITOR}, t.path(), t.Host("out.log"));
+  EXPECT_EQ(WaitExit(pid), 1);
+  EXPECT_TRUE(Contains(t.Read("out.log"), "is not a product folder")) << t.Read("out.log");
+  EXPECT_TRUE(Contains(t.Read("out.log"), "tandrix install"));
+  EXPECT_FALSE(t.Exists("error.log"));
+  EXPECT_FALSE(t.Exists("config"));  // no store made either
+}
+
+TEST(StatusTool, WithAndWithoutARunningMonitor) {
+  TempDir t;
+  Player player(t);
+  const std::string folder = t.Host("product");
+  ASSERT_EQ(RunTool({"install", folder}, t.path()).exitCode, 0);
+
+  auto idle = RunTool({"status", "--json"}, folder);
+  EXPECT_TRUE(Contains(idle.out, "\"running\": false")) << idle.out;
+  EXPECT_TRUE(Contains(idle.out, "\"productFolder\": \"" + folder + "\"")) << idle.out;
+  EXPECT_TRUE(Contains(idle.out, "\"player\": \"Player One\"")) << idle.out;
+  EXPECT_TRUE(Contains(idle.out, "\"defaultConfiguration\": \"defaults\\\\Joy3D.vcg\"")) << idle.out;
+
+  const pid_t monitor = Spawn({folder + "/Tandmon"}, folder, t.Host("monitor.log"));
+  std::string running;
+  for (int i = 0; i < 300 && !Contains(running, "\"running\": true"); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    running = RunTool({"status", "--json"}, t.path()).out;  // from anywhere
+  }
+  EXPECT_TRUE(Contains(running, "\"pid\": " + std::to_string(monitor))) << running;
+  EXPECT_TRUE(Contains(running, "\"folder\": \"" + folder + "\"")) << running;
+  EXPECT_TRUE(Contains(running, "Joy3D.vcg\",\n \"registryStore\"")) << running;  // live
+
+  const pid_t close = Spawn({folder + "/Tandmon", "-close"}, folder, t.Host("close.log"));
+  EXPECT_EQ(WaitExit(close), 0);
+  EXPECT_EQ(WaitExit(monitor), 0) << t.Read("monitor.log");
+  EXPECT_TRUE(Contains(t.Read("close.log"), "closed the monitor that was running (process " +
+                                                std::to_string(monitor) + ")"))
+      << t.Read("close.log");
+  EXPECT_TRUE(Contains(t.Read("close.log"), "defaults\\Joy3D.vcg is live")) << t.Read("close.log");
+  EXPECT_TRUE(Contains(RunTool({"status"}, folder).out, "not running"));
+}
+#endif
+
+}  // namespace
