@@ -13,9 +13,11 @@
 //
 // The pictures are 97 by 72 pixels with 256 colours.
 //
-//   draw_pictures <product dir> [--preview <file.png>]
+//   draw_pictures <product dir> [--preview <file.png>] [--theme <dir>]
 //
 // With --preview it also writes all seven side by side, enlarged, to look at.
+// With --theme it also draws the program icon for the desktop's menus at
+// the icon theme's usual sizes, as <dir>/<n>x<n>/apps/tandrix.png.
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -312,6 +314,18 @@ QImage TrayIcon(bool suspended) {
   return image;
 }
 
+// The program icon at any size: the tray icon's drawing, scaled, so the
+// menu shows the same controller as the tray.
+QImage ProgramIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 32.0, size / 32.0);
+  ControllerFront(p, QPointF(16, 31), 0.5);
+  return image;
+}
+
 // 256 colours, as the dialog's bitmaps have: the picture's own colours
 // when there are no more than that, else a palette cut from them (median
 // cut), each pixel taking the nearest colour.
@@ -414,8 +428,20 @@ bool Save(const QImage& image, const QString& path, const char* format) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--preview")) {
-    std::fprintf(stderr, "usage: draw_pictures <product dir> [--preview <file.png>]\n");
+  QString preview, theme;
+  bool usage = argc < 2 || argc % 2 != 0;
+  for (int i = 2; !usage && i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    if (option == "--preview") {
+      preview = QString::fromLocal8Bit(argv[i + 1]);
+    } else if (option == "--theme") {
+      theme = QString::fromLocal8Bit(argv[i + 1]);
+    } else {
+      usage = true;
+    }
+  }
+  if (usage) {
+    std::fprintf(stderr, "usage: draw_pictures <product dir> [--preview <file.png>] [--theme <dir>]\n");
     return 2;
   }
   QGuiApplication app(argc, argv);
@@ -439,7 +465,15 @@ int main(int argc, char** argv) {
   ok &= Save(normal, product.filePath("icons/104.png"), "PNG");
   ok &= Save(suspended, product.filePath("icons/139.png"), "PNG");
 
-  if (argc == 4) {
+  if (!theme.isEmpty()) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+      const QString folder = QString("%1x%1/apps").arg(size);
+      QDir(theme).mkpath(folder);
+      ok &= Save(ProgramIcon(size), QDir(theme).filePath(folder + "/tandrix.png"), "PNG");
+    }
+  }
+
+  if (!preview.isEmpty()) {
     constexpr int kScale = 4;
     QImage sheet((kWidth + 4) * kScale * 5, (kHeight + 40) * kScale, QImage::Format_ARGB32);
     sheet.fill(Qt::white);
@@ -451,7 +485,7 @@ int main(int argc, char** argv) {
     p.drawImage(QRect(0, (kHeight + 4) * kScale, 32 * kScale, 32 * kScale), normal);
     p.drawImage(QRect(40 * kScale, (kHeight + 4) * kScale, 32 * kScale, 32 * kScale), suspended);
     p.end();
-    ok &= Save(sheet, QString::fromLocal8Bit(argv[3]), "PNG");
+    ok &= Save(sheet, preview, "PNG");
   }
   return ok ? 0 : 1;
 }
