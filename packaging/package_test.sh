@@ -133,7 +133,11 @@ if command -v Xvfb >/dev/null; then
 else
   export TANDRIX_HEADLESS=1
 fi
-(cd "$player" && exec "$bin/Tandmon" >"$work/tandmon.log" 2>&1) &
+# Started by the menu entry's own command (tandrix start puts it in the
+# player's folder); exec keeps its process id.
+menu_exec=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/tandrix-monitor.desktop")
+# shellcheck disable=SC2086
+(exec $menu_exec >"$work/tandmon.log" 2>&1) &
 monitor_pid=$!
 running=no
 for _ in $(seq 1 150); do
