@@ -105,13 +105,15 @@ out=$("$bin/tandrix" install "$other")
 echo "$out"
 check "template taken from the package" cmp -s "$root/usr/share/tandrix/defaults/Joy3D.vcg" "$other/defaults/Joy3D.vcg"
 check "product files only" bash -c "[ ! -e '$other/defaults/.gitattributes' ] && [ ! -e '$other/games/.gitattributes' ]"
-check "programs stay in bin" bash -c "[ ! -e '$other/Tandmon' ]"
+check "programs linked to the package's bin" test "$(readlink "$other/Tandmon")" = "$bin/Tandmon"
+check "no module copied beside them" test ! -e "$other/libtandrix_ui_qt.so"
 
 echo "== tandrix install (the player's folder)"
 out=$("$bin/tandrix" install)
 echo "$out"
 check "says where" grep -q "installed into $player" <<<"$out"
 check "player's folder made" test -f "$player/Tandmon.ini"
+check "customizer named as in the source tree" grep -q "Customizer=Chooser" "$player/Tandmon.ini"
 check "store recorded" grep -q "Store=$XDG_CONFIG_HOME/tandrix/registry.db" "$player/Tandmon.ini"
 check "store seeded" test -f "$XDG_CONFIG_HOME/tandrix/registry.db"
 

@@ -1,10 +1,11 @@
 // tandrix install [DIR]: plays the part of the system installer.
 //
 // Copies the product files into DIR (a file already there is the user's and
-// is kept), puts the built programs beside them when run from a build
-// folder, names the customizer in Tandmon.ini, records the registry store
-// there and seeds that store with the joystick keys the system expects to
-// find. Running it again gives the same state.
+// is kept), puts the programs beside them (copies from a build folder,
+// links to an installed system's bin folder), names the customizer in
+// Tandmon.ini, records the registry store there and seeds that store with
+// the joystick keys the system expects to find. Running it again gives the
+// same state.
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +49,23 @@ bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
   fs::path tmp = dst;
   tmp += ".tandrix-new";
   fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+  if (!ec) fs::rename(tmp, dst, ec);
+  if (ec) {
+    fs::remove(tmp);
+    error = dst.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+// Makes dst a symbolic link to src, replacing what is there through a
+// temporary name and a rename, so a program running from dst keeps running.
+bool LinkFile(const fs::path& src, const fs::path& dst, std::string& error) {
+  std::error_code ec;
+  fs::path tmp = dst;
+  tmp += ".tandrix-new";
+  fs::remove(tmp, ec);
+  fs::create_symlink(src, tmp, ec);
   if (!ec) fs::rename(tmp, dst, ec);
   if (ec) {
     fs::remove(tmp);
@@ -247,18 +265,20 @@ int Install(const Args& a) {
   int kept = 0;
   if (!CopyProduct(product, dir, copied, kept, error)) return Fail("cannot copy the product files: " + error);
 
-  // From a build folder the programs are copied into DIR, where they run.
-  // An installed system keeps them in its bin folder, where updates reach
-  // them; DIR then names them by their full path.
+  // The programs are started from DIR (the monitor starts "svcsetup.exe"
+  // and the customizer named in Tandmon.ini there). From a build folder
+  // they are copied in; an installed system links them to its bin folder,
+  // so that a package update reaches every player's folder.
   const bool installedSystem = InstalledTemplate().has_value();
   std::vector<std::string> programs;
-  std::string customizer = kCustomizerProgram;
   std::optional<fs::path> monitor;
   if (installedSystem) {
     for (const char* program : kPrograms) {
-      if (FindProgram(program)) programs.push_back(program);
+      const auto installed = FindProgram(program);
+      if (!installed) continue;
+      programs.push_back(program);
+      if (!LinkFile(*installed, dir / program, error)) return Fail("cannot link a program: " + error);
     }
-    if (auto chooser = FindProgram(kCustomizerProgram)) customizer = platform::ToDosPath(chooser->string());
     monitor = FindProgram(kMonitorProgram);
   } else {
     for (const char* program : kPrograms) {
@@ -276,7 +296,7 @@ int Install(const Args& a) {
   }
 
   const std::string ini = (dir / "Tandmon.ini").string();
-  if (!platform::WritePrivateProfileString("Defaults", "Customizer", customizer, ini)) {
+  if (!platform::WritePrivateProfileString("Defaults", "Customizer", kCustomizerProgram, ini)) {
     return Fail("cannot write " + ini);
   }
 
@@ -302,7 +322,7 @@ int Install(const Args& a) {
   for (const auto& p : programs) names += " " + p;
   std::printf("installed into %s: %d product files copied, %d kept; programs:%s%s\n", dir.c_str(), copied,
               kept, names.empty() ? " none built" : names.c_str(),
-              installedSystem && !names.empty() ? (" (in " + ToolFolder().string() + ")").c_str() : "");
+              installedSystem && !names.empty() ? (" (linked to " + ToolFolder().string() + ")").c_str() : "");
   std::printf("registry store %s: joystick slot 1 bound to %s, %zu serial port(s)\n", storePath.c_str(),
               std::string(kMvaDriverName).c_str(), ports.size());
   if (autostart == Autostart::kOn) {
@@ -322,7 +342,8 @@ const Command kInstall(
     "Makes DIR a product folder: copies the product files into it (a file already\n"
     "there is kept), names the customizer in its Tandmon.ini, binds joystick slot 1\n"
     "in the registry store to the Tandrix driver and records that store in DIR.\n"
-    "Run from a build folder it also copies the built programs into DIR.\n"
+    "The programs are linked into DIR from the installed system's bin folder, or\n"
+    "copied from a build folder.\n"
     "\n"
     "  DIR             the folder to install into; without it, the player's own\n"
     "                  folder $XDG_DATA_HOME/tandrix (~/.local/share/tandrix)\n"
