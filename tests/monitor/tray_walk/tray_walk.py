@@ -1,0 +1,487 @@
+#!/usr/bin/env python3
+"""Tandmon in a real system tray, driven by real input.
+
+Installs the built programs into a product folder of its own (with a
+registry store of its own), starts an X server (Xvfb), trayer as the system
+tray and a D-Bus session, starts Tandmon there and walks its tray menu the
+way a player does: a right click on the icon, then the entry's key.
+
+  About      the About box appears and closes
+  Suspend    the icon turns into the suspended one; a game started now is
+             not made live
+  Resume     the icon is the normal one again; the game goes live within a
+             tick
+  Customize  the customizer named by Tandmon.ini starts in the product
+             folder; when it ends, the default configuration (chosen anew
+             meanwhile) is made live
+  Exit       Tandmon ends with status 0, not by a signal
+
+What is live is read from the registry store (tandrix reg export), the icon
+from the X server's frame buffer. Screenshots of the steps go to
+SCREENSHOTS/tray_walk_*.png.
+
+  tray_walk.py --tandrix BUILD/tools/tandrix --customizer STANDIN --screenshots DIR
+
+Exit status 0 when the walk passed, 1 when it failed, 77 (skipped) when the
+X server, the tray or the input tool is not installed.
+"""
+
+import argparse
+import os
+import re
+import signal
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+SKIPPED = 77
+TICK = 3.0  # the monitor's watch interval
+# Bounds for things that normally take well under a second; generous, as
+# the walk shares the machine with the other suites.
+SHORT = 15.0
+TOOLS = ["Xvfb", "trayer", "xdotool", "xwininfo", "dbus-run-session"]
+CUSTOMIZER = "StandinCfg.exe"
+ABOUT_TITLE = "About Tandrix Monitor"
+# The walk's own game, listed with the Quake configuration. A name no other
+# suite runs: the monitors of other tests on this machine would take a
+# running quake.exe for theirs, and this monitor theirs for its own.
+GAME = "traywalk.exe"
+SCREEN = (800, 600)
+
+
+class WalkFailed(Exception):
+    pass
+
+
+def log(text):
+    print(f"tray_walk: {text}", flush=True)
+
+
+def wait_for(what, condition, timeout, interval=0.1):
+    """The first true value of condition(), or WalkFailed after timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise WalkFailed(f"no {what} within {timeout:.0f}s")
+        time.sleep(interval)
+
+
+def hold_for(what, condition, seconds, interval=0.2):
+    """Fails as soon as condition() is false during the next seconds."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if not condition():
+            raise WalkFailed(what)
+        time.sleep(interval)
+
+
+# --- the X server's frame buffer (Xvfb -fbdir keeps it as an XWD file) -----
+
+
+class FrameBuffer:
+    def __init__(self, path):
+        self.path = path
+
+    def read(self):
+        with open(self.path, "rb") as f:
+            data = f.read()
+        fields = struct.unpack(">25I", data[:100])
+        header_size, depth = fields[0], fields[3]
+        width, height = fields[4], fields[5]
+        byte_order, bits = fields[7], fields[11]
+        line = fields[12]
+        masks = fields[14:17]
+        ncolors = fields[19]
+        if bits != 32 or depth < 24:
+            raise WalkFailed(f"frame buffer of {bits} bits per pixel, depth {depth}: not supported")
+        start = header_size + ncolors * 12
+        order = "<" if byte_order == 0 else ">"
+        return width, height, line, masks, order, data[start:]
+
+    def rgb_rows(self, x, y, w, h):
+        """Rows of (r, g, b) tuples of the screen rectangle."""
+        width, height, line, masks, order, pixels = self.read()
+        shifts = [(m & -m).bit_length() - 1 for m in masks]
+        rows = []
+        for row in range(max(0, y), min(height, y + h)):
+            cells = []
+            for col in range(max(0, x), min(width, x + w)):
+                (p,) = struct.unpack_from(order + "I", pixels, row * line + col * 4)
+                cells.append(tuple((p & m) >> s for m, s in zip(masks, shifts)))
+            rows.append(cells)
+        return rows
+
+    def save_png(self, path):
+        width, height, _, _, _, _ = self.read()
+        rows = self.rgb_rows(0, 0, width, height)
+        raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in rows)
+
+        def chunk(kind, body):
+            return (struct.pack(">I", len(body)) + kind + body +
+                    struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+        with open(path, "wb") as f:
+            f.write(b"\x89PNG\r\n\x1a\n")
+            f.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, len(rows), 8, 2, 0, 0, 0)))
+            f.write(chunk(b"IDAT", zlib.compress(raw)))
+            f.write(chunk(b"IEND", b""))
+
+
+def icon_kind(frame, icon):
+    """'normal' (the blue ball of icon 104), 'suspended' (icon 139: a
+    picture without blue) or None while nothing is drawn yet."""
+    x, y, w, h = icon["x"], icon["y"], icon["w"], icon["h"]
+    rows = frame.rgb_rows(x, y, w, h)
+    cells = [px for row in rows for px in row]
+    if not cells:
+        return None
+    blue = sum(1 for r, g, b in cells if b > 120 and b > r + 50 and b > g + 50)
+    background = rows[0][0]
+    drawn = sum(1 for px in cells if max(abs(a - b) for a, b in zip(px, background)) > 40)
+    if blue >= 10:
+        return "normal"
+    if drawn >= 20:
+        return "suspended"
+    return None
+
+
+# --- windows ---------------------------------------------------------------
+
+WINDOW_LINE = re.compile(
+    r'^(\s*)(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((.*?)\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)')
+
+
+def windows(env):
+    """Every window under the root: id, name, class, size, absolute
+    position, and whether it lies inside trayer's panel."""
+    out = subprocess.run(["xwininfo", "-root", "-tree"], env=env, capture_output=True,
+                         text=True, timeout=SHORT).stdout
+    found = []
+    panels = []  # indentation of the trayer panels we are inside
+    for line in out.splitlines():
+        m = WINDOW_LINE.match(line)
+        if not m:
+            continue
+        indent = len(m.group(1))
+        while panels and indent <= panels[-1]:
+            panels.pop()
+        name, klass = m.group(3) or "", m.group(4)
+        found.append({"id": int(m.group(2), 16), "name": name, "class": klass,
+                      "w": int(m.group(5)), "h": int(m.group(6)),
+                      "x": int(m.group(7)), "y": int(m.group(8)),
+                      "in_tray": bool(panels), "top": indent <= 5})
+        if '"trayer"' in klass and name == "panel":
+            panels.append(indent)
+    return found
+
+
+def shown(env, name):
+    """Tandmon's mapped top-level windows called name."""
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "Tandmon"],
+                         env=env, capture_output=True, text=True, timeout=SHORT).stdout
+    mapped = {int(w) for w in out.split()}
+    return [w for w in windows(env) if w["top"] and w["id"] in mapped and w["name"] == name]
+
+
+def tray_icon(env):
+    for w in windows(env):
+        if w["in_tray"] and w["name"] == "Tandmon" and w["w"] > 1:
+            return w
+    return None
+
+
+def menu_window(env):
+    # The popup menu is the only window of Tandmon's own shown at the top.
+    menus = shown(env, "Tandmon")
+    return menus[0] if menus else None
+
+
+# --- the walk --------------------------------------------------------------
+
+
+class Walk:
+    def __init__(self, args, work):
+        self.args = args
+        self.work = work
+        self.product = os.path.join(work, "product")
+        self.procs = []
+        self.shots = args.screenshots
+        self.frame = None
+        self.monitor = None
+        self.game = None
+        self.env = dict(os.environ)
+        for name in ("QT_QPA_PLATFORM", "TANDRIX_HEADLESS", "WAYLAND_DISPLAY", "DISPLAY"):
+            self.env.pop(name, None)
+        # A store, an instance channel and a home of this run's own, so a
+        # monitor the user runs is left alone.
+        self.env["TANDRIX_REGISTRY"] = os.path.join(work, "registry.db")
+        self.env["XDG_RUNTIME_DIR"] = os.path.join(work, "run")
+        self.env["HOME"] = os.path.join(work, "home")
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
+        os.mkdir(self.env["HOME"])
+
+    def start(self, argv, name, **kw):
+        out = open(os.path.join(self.work, name + ".log"), "wb")
+        p = subprocess.Popen(argv, env=self.env, stdout=out, stderr=subprocess.STDOUT,
+                             stdin=subprocess.DEVNULL, **kw)
+        self.procs.append(p)
+        return p
+
+    def tool(self, *argv):
+        r = subprocess.run([self.args.tandrix, *argv], env=self.env, capture_output=True,
+                           text=True, timeout=SHORT)
+        if r.returncode != 0:
+            raise WalkFailed(f"tandrix {' '.join(argv)}: {r.stderr.strip() or r.stdout.strip()}")
+        return r.stdout
+
+    def live(self):
+        """The file name of the configuration live in the registry store."""
+        m = re.search(r'^"Joy1ConfigurationFile"="(.*)"$', self.tool("reg", "export"), re.M)
+        return m.group(1).replace("\\\\", "\\").rsplit("\\", 1)[-1].lower() if m else ""
+
+    def shot(self, name):
+        if self.shots and self.frame:
+            self.frame.save_png(os.path.join(self.shots, f"tray_walk_{name}.png"))
+
+    def set_up_product(self):
+        if self.shots:
+            os.makedirs(self.shots, exist_ok=True)
+            for old in os.listdir(self.shots):
+                if old.startswith("tray_walk_"):
+                    os.remove(os.path.join(self.shots, old))
+        self.tool("install", self.product)
+        if not os.access(os.path.join(self.product, "Tandmon"), os.X_OK):
+            raise WalkFailed("tandrix install put no Tandmon into the product folder")
+        ini = os.path.join(self.product, "Tandmon.ini")
+        shutil.copy(self.args.customizer, os.path.join(self.product, CUSTOMIZER))
+        self.tool("profile", "set", ini, "Defaults", "Customizer", CUSTOMIZER)
+        # The walk's game: no instructions dialog when it starts (the walk
+        # is about the menu), and a marker that says its folder needs no
+        # preparation.
+        games = os.path.join(self.product, "games.ini")
+        n = 1
+        while self.tool("profile", "get", games, f"Game{n}", "GameTitle", "").strip():
+            n += 1
+        for key, value in (("GameTitle", "Tray Walk"), ("GameExe", GAME), ("GameVcg", "quake.vcg"),
+                           ("NewGame", "0")):
+            self.tool("profile", "set", games, f"Game{n}", key, value)
+        self.game_dir = os.path.join(self.work, "game")
+        os.mkdir(self.game_dir)
+        shutil.copy("/bin/sleep", os.path.join(self.game_dir, GAME))
+        open(os.path.join(self.game_dir, "tandrix.mrk"), "w").close()
+
+    def start_desktop(self):
+        fbdir = os.path.join(self.work, "fb")
+        os.mkdir(fbdir)
+        read_fd, write_fd = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+                    f"{SCREEN[0]}x{SCREEN[1]}x24", "-fbdir", fbdir, "-nolisten", "tcp"],
+                   "xvfb", pass_fds=[write_fd])
+        os.close(write_fd)
+        number = b""
+        deadline = time.monotonic() + SHORT
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            chunk = os.read(read_fd, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_fd)
+        if not number.strip().isdigit():
+            raise WalkFailed("Xvfb did not start: " + self.log_of("xvfb"))
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        self.frame = FrameBuffer(os.path.join(fbdir, "Xvfb_screen0"))
+        self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                    "--height", "24"], "trayer")
+        wait_for("trayer panel", lambda: any(w["name"] == "panel" and '"trayer"' in w["class"]
+                                             for w in windows(self.env)), SHORT)
+
+    def log_of(self, name):
+        try:
+            with open(os.path.join(self.work, name + ".log"), errors="replace") as f:
+                return f.read().strip()
+        except OSError:
+            return ""
+
+    def open_menu(self, step):
+        icon = wait_for("tray icon", lambda: tray_icon(self.env), SHORT)
+        subprocess.run(["xdotool", "mousemove", "--window", str(icon["id"]),
+                        str(icon["w"] // 2), str(icon["h"] // 2), "click", "3"],
+                       env=self.env, check=True, timeout=SHORT)
+        menu = wait_for(f"tray menu for {step}", lambda: menu_window(self.env), SHORT)
+        self.shot(f"menu_{step}")
+        return menu
+
+    def choose(self, step, key):
+        self.open_menu(step)
+        # The pointer is moved off the icon, so the icon is seen as drawn.
+        subprocess.run(["xdotool", "key", key, "mousemove", "10", str(SCREEN[1] // 2)],
+                       env=self.env, check=True, timeout=SHORT)
+        wait_for("tray menu to close", lambda: menu_window(self.env) is None, SHORT)
+        self.check_running(step)
+
+    def check_running(self, step):
+        code = self.monitor.poll()
+        if code is not None:
+            how = f"signal {-code}" if code < 0 else f"status {code}"
+            raise WalkFailed(f"Tandmon ended with {how} after {step}:\n{self.log_of('tandmon')}")
+
+    def icon_is(self, kind):
+        icon = tray_icon(self.env)
+        return icon is not None and icon_kind(self.frame, icon) == kind
+
+    def customizer_pid(self):
+        target = os.path.join(self.product, CUSTOMIZER)
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                if os.readlink(f"/proc/{pid}/exe") == target:
+                    return int(pid)
+            except OSError:
+                pass
+        return None
+
+    def run(self):
+        self.set_up_product()
+        self.start_desktop()
+        self.monitor = self.start(["./Tandmon"], "tandmon", cwd=self.product)
+        wait_for("tray icon after the first tick", lambda: tray_icon(self.env), TICK + SHORT)
+        wait_for("normal icon", lambda: self.icon_is("normal"), SHORT)
+        if self.live() != "joy3d.vcg":
+            raise WalkFailed(f"default configuration not live at start: {self.live()!r}")
+        log("Tandmon shows its icon in the tray; the default configuration is live")
+
+        # About.
+        self.choose("about", "a")
+        about = wait_for("About box", lambda: shown(self.env, ABOUT_TITLE), SHORT)
+        self.shot("about")
+        # Its OK button is the default one.
+        subprocess.run(["xdotool", "windowfocus", "--sync", str(about[0]["id"]), "key", "Return"],
+                       env=self.env, check=True, timeout=SHORT)
+        wait_for("About box to close", lambda: not shown(self.env, ABOUT_TITLE), SHORT)
+        self.check_running("About")
+        log("About: the About box appeared and closed")
+
+        # Suspend, then a game starts.
+        self.choose("suspend", "s")
+        wait_for("suspended icon", lambda: self.icon_is("suspended"), SHORT)
+        self.shot("suspended")
+        self.game = self.start([os.path.join(self.game_dir, GAME), "300"], "game", cwd=self.game_dir)
+        hold_for("a game started while suspended was made live",
+                 lambda: self.live() == "joy3d.vcg", 2 * TICK + 1)
+        self.check_running("Suspend")
+        log(f"Suspend: the icon is the suspended one; {GAME} stayed unwatched for two ticks")
+
+        # Resume.
+        self.choose("resume", "r")
+        resumed = time.monotonic()
+        wait_for(f"{GAME}'s configuration live after Resume", lambda: self.live() == "quake.vcg",
+                 TICK + 3)
+        took = time.monotonic() - resumed
+        wait_for("normal icon after Resume", lambda: self.icon_is("normal"), SHORT)
+        self.shot("resumed")
+        log(f"Resume: the icon is the normal one; quake.vcg live {took:.1f}s after Resume")
+
+        # Customize: the customizer starts in the product folder. While it
+        # runs the player picks another default there and ends the game: the
+        # old default comes back at once, the new one when the customizer
+        # ends.
+        self.choose("customize", "c")
+        pid = wait_for("customizer process", self.customizer_pid, SHORT)
+        cwd = os.readlink(f"/proc/{pid}/cwd")
+        if os.path.realpath(cwd) != os.path.realpath(self.product):
+            raise WalkFailed(f"customizer started in {cwd}, not in the product folder")
+        self.tool("profile", "set", os.path.join(self.product, "Tandmon.ini"), "Defaults", "Config",
+                  "Joy2D.vcg")
+        self.game.terminate()
+        self.game.wait(timeout=SHORT)
+        wait_for("old default live once the game ended", lambda: self.live() == "joy3d.vcg",
+                 2 * TICK + SHORT)
+        os.kill(pid, signal.SIGTERM)
+        wait_for("customizer to end", lambda: self.customizer_pid() is None, SHORT)
+        wait_for("new default live after the customizer ended", lambda: self.live() == "joy2d.vcg",
+                 2 * TICK + SHORT)
+        self.check_running("Customize")
+        log("Customize: the customizer ran in the product folder; when it ended its new "
+            "default was made live")
+
+        # Exit.
+        self.choose_exit()
+        log_path = os.path.join(self.product, "error.log")
+        if os.path.exists(log_path) and os.path.getsize(log_path) > 0:
+            with open(log_path, errors="replace") as f:
+                raise WalkFailed("error.log was written:\n" + f.read())
+        log("Exit: Tandmon ended with status 0 and removed its icon")
+
+    def choose_exit(self):
+        self.open_menu("exit")
+        subprocess.run(["xdotool", "key", "x"], env=self.env, check=True, timeout=SHORT)
+        try:
+            code = self.monitor.wait(timeout=SHORT)
+        except subprocess.TimeoutExpired:
+            raise WalkFailed("Tandmon still runs after Exit") from None
+        if code != 0:
+            how = f"signal {-code}" if code < 0 else f"status {code}"
+            raise WalkFailed(f"Tandmon ended with {how} after Exit:\n{self.log_of('tandmon')}")
+        wait_for("icon gone from the tray", lambda: tray_icon(self.env) is None, SHORT)
+
+    def stop(self):
+        pid = self.customizer_pid()
+        if pid is not None:
+            os.kill(pid, signal.SIGKILL)
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tandrix", required=True, help="the built tandrix tool")
+    parser.add_argument("--customizer", required=True, help="the built stand-in customizer")
+    parser.add_argument("--screenshots", help="folder for the screenshots of the walk")
+    args = parser.parse_args()
+
+    missing = [t for t in TOOLS if shutil.which(t) is None]
+    if missing:
+        print(f"tray_walk: SKIPPED: not installed: {', '.join(missing)} (scripts/deps installs them)")
+        return SKIPPED
+    # The whole walk runs in a D-Bus session of its own, so the monitor is a
+    # child of this script and its exit status (or signal) is seen as is.
+    if os.environ.get("TRAY_WALK_SESSION") != "1":
+        os.environ["TRAY_WALK_SESSION"] = "1"
+        return subprocess.call(["dbus-run-session", "--", sys.executable, *sys.argv])
+
+    work = tempfile.mkdtemp(prefix="tray-walk.")
+    walk = Walk(args, work)
+    try:
+        walk.run()
+        log("passed")
+        return 0
+    except (WalkFailed, subprocess.SubprocessError, OSError) as e:
+        log(f"FAILED: {e}")
+        try:
+            walk.shot("failure")
+        except (WalkFailed, OSError):
+            pass
+        for name in ("tandmon", "trayer", "xvfb"):
+            text = walk.log_of(name)
+            if text:
+                log(f"{name} said:\n{text}")
+        return 1
+    finally:
+        walk.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
