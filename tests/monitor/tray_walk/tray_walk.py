@@ -277,30 +277,35 @@ class Walk:
         shutil.copy("/bin/sleep", os.path.join(self.game_dir, GAME))
         open(os.path.join(self.game_dir, "tandrix.mrk"), "w").close()
 
+    def answers(self):
+        return subprocess.run(["xwininfo", "-root"], env=self.env, capture_output=True,
+                              timeout=SHORT).returncode == 0
+
     def start_desktop(self):
         fbdir = os.path.join(self.work, "fb")
         os.mkdir(fbdir)
-        read_fd, write_fd = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-                    f"{SCREEN[0]}x{SCREEN[1]}x24", "-fbdir", fbdir, "-nolisten", "tcp"],
-                   "xvfb", pass_fds=[write_fd])
-        os.close(write_fd)
-        number = b""
-        deadline = time.monotonic() + SHORT
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            chunk = os.read(read_fd, 16)
-            if not chunk:
+        # A display number the usual ones (0, 1, 99) stay clear of; a server
+        # that loses its number to another one starting at the same moment
+        # ends at once, and the next number is tried.
+        for number in range(140, 200):
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+                continue
+            self.env["DISPLAY"] = f":{number}"
+            xvfb = self.start(["Xvfb", self.env["DISPLAY"], "-screen", "0",
+                               f"{SCREEN[0]}x{SCREEN[1]}x24", "-fbdir", fbdir, "-nolisten", "tcp"],
+                              "xvfb")
+            wait_for("X server", lambda: xvfb.poll() is not None or self.answers(), SHORT)
+            if xvfb.poll() is None:
                 break
-            number += chunk
-        os.close(read_fd)
-        if not number.strip().isdigit():
-            raise WalkFailed("Xvfb did not start: " + self.log_of("xvfb"))
-        self.env["DISPLAY"] = ":" + number.decode().strip()
+        else:
+            raise WalkFailed("no X server could be started: " + self.log_of("xvfb"))
         self.frame = FrameBuffer(os.path.join(fbdir, "Xvfb_screen0"))
-        self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                    "--height", "24"], "trayer")
-        wait_for("trayer panel", lambda: any(w["name"] == "panel" and '"trayer"' in w["class"]
-                                             for w in windows(self.env)), SHORT)
+        trayer = self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                             "request", "--height", "24"], "trayer")
+        wait_for("trayer panel", lambda: trayer.poll() is not None or any(
+            w["name"] == "panel" and '"trayer"' in w["class"] for w in windows(self.env)), SHORT)
+        if trayer.poll() is not None:
+            raise WalkFailed("trayer ended at once: " + self.log_of("trayer"))
 
     def log_of(self, name):
         try:
