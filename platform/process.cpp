@@ -175,6 +175,7 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
   // worked out once per listing.
   std::unordered_map<std::string, std::string> dosForm;
   std::string link, stat, pidText;
+  const uid_t self = ::geteuid();
   std::lock_guard lock(g_startMutex);
   std::unordered_map<std::uint32_t, StartInfo> seen;
   seen.reserve(g_startInfo.size() + 16);
@@ -186,8 +187,14 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
     for (const char* c = name; *c != '\0'; ++c) numeric = numeric && *c >= '0' && *c <= '9';
     if (!numeric) continue;
     pidText = name;
-    // Kernel threads and processes of other users have no readable
-    // executable; they cannot be games of this user and are left out.
+    // Only this user's processes: another user's program named like a
+    // listed game must not switch this user's configuration or have its
+    // folder prepared. /proc/PID belongs to the process's effective user.
+    // (Without privileges the executable of another user's process could
+    // not be read anyway; run as root, or with ptrace rights, it could.)
+    struct stat owner;
+    if (::fstatat(procFd, name, &owner, 0) != 0 || owner.st_uid != self) continue;
+    // Kernel threads have no executable and are left out.
     if (!ReadLinkAt(procFd, (pidText + "/exe").c_str(), link)) continue;
     constexpr std::string_view kDeleted = " (deleted)";
     if (link.size() > kDeleted.size() && link.ends_with(kDeleted)) {

@@ -5,6 +5,11 @@
 // (process id 0), as the original platform's tool-help snapshot does. Each
 // entry carries the executable's full path in DOS form.
 //
+// Only the processes of the user the program runs as (its effective user)
+// are listed: on a machine shared by several users, the monitor of one must
+// not act on another's games. Processes of that same user in another login
+// session are listed: they use the same product folder and settings.
+//
 // On Linux the list comes from /proc: the executable is /proc/PID/exe and
 // the age is the start time in /proc/PID/stat. A program running under
 // Wine or Proton is a Wine loader on the host; it is listed under the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -164,6 +165,44 @@ TEST(ProcessSnapshot, WineProgramsAreListedByTheirWindowsImage) {
     const auto* e = FindPid(list, static_cast<std::uint32_t>(pid));
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->exePath, c.expected);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+}
+
+// A stand-in game started by another user is not this user's game; the
+// same program started by this user is.
+TEST(ProcessSnapshot, ListsOnlyTheProcessesOfItsOwnUser) {
+  if (::geteuid() != 0) GTEST_SKIP() << "starting a process as another user needs root";
+  TempDir dir;
+  const std::string game = dir.Host("Quake/quake.exe");
+  CopyExecutable("/bin/sleep", game);
+  ::chmod(dir.path().c_str(), 0755);  // the other user must reach the program
+  auto start = [&](bool asNobody) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (asNobody) {
+        ::execl("/usr/bin/setpriv", "setpriv", "--reuid=65534", "--regid=65534",
+                "--clear-groups", game.c_str(), "30", static_cast<char*>(nullptr));
+      } else {
+        ::execl(game.c_str(), "quake.exe", "30", static_cast<char*>(nullptr));
+      }
+      ::_exit(127);
+    }
+    return pid;
+  };
+  for (bool asNobody : {true, false}) {
+    SCOPED_TRACE(asNobody ? "started by nobody" : "started by this user");
+    pid_t pid = start(asNobody);
+    ASSERT_GT(pid, 0);
+    // Running as the game (setpriv has exec'd it) before the list is taken.
+    ASSERT_TRUE(WaitFor([&] {
+      std::error_code ec;
+      return std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec) == game;
+    }));
+    auto snap = platform::CreateProcessSnapshot();
+    ASSERT_NE(snap, nullptr);
+    EXPECT_EQ(FindPid(snap->Entries(), static_cast<std::uint32_t>(pid)) != nullptr, !asNobody);
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
   }
