@@ -172,10 +172,13 @@ int ModifyGameFiles(const std::vector<std::string>& list, std::string_view dir) 
       continue;
     }
     const std::string target = folder + name.word;
+    platform::File in(target, platform::OpenMode::ReadText);
+    // A file that is there but cannot be read (a FIFO, a huge file, no
+    // permission) is left alone: replacing it would lose its lines.
+    if (!in.IsOpen() && platform::LastFileError() != platform::FileError::NotFound) continue;
     // The first backup is kept: it holds the file as it was before any edit.
     platform::CopyFile(target, BackupName(folder, name.word), true);
 
-    platform::File in(target, platform::OpenMode::ReadText);
     platform::File out;
     if (!out.Open(temp, platform::OpenMode::WriteText)) continue;
     bool replaced = false;
@@ -200,23 +203,32 @@ int ModifyGameFiles(const std::vector<std::string>& list, std::string_view dir) 
     }
     in.Close();
     if (!out.Close()) continue;  // a short temporary file must not replace the game's
-    if (platform::CopyFile(temp, target, false)) result = 1;
+    // Copied back as contents only: the game's file keeps its mode (an
+    // executable script stays executable) and a symbolic link stays one.
+    std::string edited;
+    if (platform::ReadWholeFile(temp, edited) && platform::WriteWholeFile(target, edited)) {
+      result = 1;
+    }
   }
   platform::DeleteFile(temp);
   return result;
 }
 
 int CopyGameFiles(const std::vector<std::string>& list, std::string_view dir) {
+  int copied = 0;
   for (const std::string& value : list) {
     if (!StaysInGameDirectory(value)) {
       LogError(kIdsEntryRefused, value + std::string(kOutsideDetail), false);
       continue;
     }
-    std::size_t cut = value.rfind('\\');
+    // "/" separates folders as "\\" does.
+    std::size_t cut = value.find_last_of("\\/");
     std::string source = cut == std::string::npos ? value : value.substr(cut + 1);
-    platform::CopyFile(source, std::string(dir) + value, false);
+    if (platform::CopyFile(source, std::string(dir) + value, false)) ++copied;
   }
-  return list.empty() ? 0 : 1;
+  // Only files that really arrived ask for a restart: a folder that cannot
+  // be written would otherwise bring the message after every run.
+  return copied > 0 ? 1 : 0;
 }
 
 void WriteMarkerFile(std::string_view dir) {

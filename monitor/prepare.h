@@ -23,7 +23,8 @@ void PrepareQuakeBatch(std::string_view dir, MonitorHost& host);
 int ModifyGameFiles(const std::vector<std::string>& list, std::string_view dir);
 
 // Copies the File%d values from the working directory into dir (ending in a
-// backslash). Returns 1 when the list is not empty, else 0.
+// backslash); "/" and "\\" both separate folders. Returns 1 when at least
+// one file was copied, else 0.
 int CopyGameFiles(const std::vector<std::string>& list, std::string_view dir);
 
 // Writes dir\tandrix.mrk, which keeps the directory from being prepared again.

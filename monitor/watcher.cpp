@@ -100,7 +100,8 @@ int GameEnded(MonitorState& state) {
     state.pendingPrepare = false;
     WriteMarkerFile(state.prepareDir);
     if (state.copyEntry) {
-      r = CopyGameFiles(state.copyEntry->files, state.prepareDir);
+      // Edited or copied: either one asks for the restart.
+      r = CopyGameFiles(state.copyEntry->files, state.prepareDir) | r;
       state.copyEntry.reset();
     }
     if (r != 0) {
@@ -121,6 +122,9 @@ int RegisterGame(MonitorState& state, const std::string& processDir, const std::
                  const std::string& exeName) {
   const std::string src = processDir + name;
   const std::string dst = "defaults\\" + name;
+  // GameExe keeps 79 characters: a longer name would read back cut, never
+  // match the process, and the game would be registered again every tick.
+  if (exeName.size() > kGameNameBuffer - 1) return GameEnded(state);
 
   std::string type;
   if (!ReadConfigToken(state, "TYPE", type, kTypeBuffer, src) ||

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/file.h"
 #include "tools/command.h"
 #include "tuning/mva_config.h"
 #include "tuning/mva_driver.h"
@@ -66,13 +67,23 @@ std::string ButtonText(const MVA_CfgRecord& r, const MVA_ButtonMap& map) {
   return text.empty() ? "(none)" : text;
 }
 
+// "cannot read F: not a regular file (-2)": when the file could not be
+// opened, why; a FIFO or a 2 GB file is not a broken configuration.
+int ReadFailure(const std::string& path, int rc) {
+  std::string why;
+  platform::FileError error = platform::LastFileError();
+  if (error != platform::FileError::None) why = std::string(": ") + platform::FileErrorText(error);
+  return Fail("cannot read " + path + why + " (" + std::to_string(rc) + ")");
+}
+
 int Rewrite(const Args& a) {
   if (a.empty() || a.size() > 2) return UsageError("vcg rewrite needs IN [OUT]");
   const std::string& in = a[0];
   const std::string& out = a.size() == 2 ? a[1] : a[0];
   MVA_CfgRecord record;
+  platform::SetLastFileError(platform::FileError::None);
   int rc = MVA_ReadCfgFile(record, 0, in);
-  if (rc != 0) return Fail("cannot read " + in + " (" + std::to_string(rc) + ")");
+  if (rc != 0) return ReadFailure(in, rc);
   rc = MVA_WriteCfgFile(record, out);
   if (rc != 0) return Fail("cannot write " + out + " (" + std::to_string(rc) + ")");
   return 0;
@@ -81,8 +92,9 @@ int Rewrite(const Args& a) {
 int Show(const Args& a) {
   if (a.size() != 1) return UsageError("vcg show needs FILE");
   MVA_CfgRecord r;
+  platform::SetLastFileError(platform::FileError::None);
   int rc = MVA_ReadCfgFile(r, 0, a[0]);
-  if (rc != 0) return Fail("cannot read " + a[0] + " (" + std::to_string(rc) + ")");
+  if (rc != 0) return ReadFailure(a[0], rc);
 
   std::printf("File:         %s\n", a[0].c_str());
   std::printf("Version:      %d.%d\n", r.versionMajor, r.versionMinor);
@@ -145,7 +157,8 @@ int Show(const Args& a) {
 int Driver(const Args& a) {
   if (a.size() != 1) return UsageError("vcg driver needs FILE");
   MVA_DriverCfg cfg;
-  if (MVA_ReadDriverCfg(cfg, 0, a[0]) != 0) return Fail("cannot read " + a[0]);
+  platform::SetLastFileError(platform::FileError::None);
+  if (int rc = MVA_ReadDriverCfg(cfg, 0, a[0]); rc != 0) return ReadFailure(a[0], rc);
 
   std::printf("Level:        %d\n", cfg.level);
   std::printf("Orientation:  %d\n", cfg.orientation);

@@ -10,7 +10,7 @@
 #include "tuning/mva_config.h"
 #include "tuning/mva_scan.h"
 
-int MVA_ReadDriverCfg(MVA_DriverCfg& cfg, int deviceIndex, std::string_view path) {
+static int ReadDriverCfgBody(MVA_DriverCfg& cfg, int deviceIndex, std::string_view path) {
   MVA_FreeDriverCfg(cfg);
   cfg = MVA_DriverCfg{};
   cfg.deviceIndex = deviceIndex;
@@ -136,4 +136,8 @@ std::array<int32_t, 7> MVA_MakeSensitivity(const MVA_DriverCfg& cfg) {
   std::array<int32_t, 7> fixed;
   for (std::size_t i = 0; i < fixed.size(); ++i) fixed[i] = MVA_Fix(cfg.sens[i]);
   return fixed;
+}
+
+int MVA_ReadDriverCfg(MVA_DriverCfg& cfg, int deviceIndex, std::string_view path) {
+  return mva_detail::NoThrow(2, [&] { return ReadDriverCfgBody(cfg, deviceIndex, path); });
 }

@@ -8,6 +8,7 @@
 #include "platform/joystick.h"
 #include "platform/registry.h"
 #include "tuning/mva_device.h"
+#include "tuning/mva_scan.h"
 
 namespace {
 
@@ -335,7 +336,7 @@ const std::array<std::uint8_t, kMvaOemConfigurationSize>& MVA_OemConfigurationBu
 
 // --- operations -------------------------------------------------------------------------
 
-int MVA_ActivateCfgFile(std::string_view path) {
+static int ActivateCfgFileBody(std::string_view path) {
   MVA_DriverCfg cfg;
   int applied = MVA_ApplyCfgFile(cfg, path, 0);
   MVA_FreeDriverCfg(cfg);
@@ -357,7 +358,7 @@ int MVA_ActivateCfgFile(std::string_view path) {
   return ok ? 0 : -1;
 }
 
-int MVA_ApplyCfgFile(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {
+static int ApplyCfgFileBody(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {
   if (!ValidJoyId(joyId)) return 1;
   if (MVA_ReadDriverCfg(driverCfg, 0, path) != 0) return 1;
   const int slot = joyId + 1;
@@ -470,3 +471,11 @@ int MVA_GetOrientation(std::string& buffer, std::size_t size) {
 int MVA_GetLevel(std::string& buffer, std::size_t size) { return GetPrivate("TandrixLevel", buffer, size); }
 int MVA_SetOrientation(std::string_view text) { return SetPrivate("TandrixOrientation", text); }
 int MVA_SetLevel(std::string_view text) { return SetPrivate("TandrixLevel", text); }
+
+int MVA_ActivateCfgFile(std::string_view path) {
+  return mva_detail::NoThrow(-1, [&] { return ActivateCfgFileBody(path); });
+}
+
+int MVA_ApplyCfgFile(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {
+  return mva_detail::NoThrow(1, [&] { return ApplyCfgFileBody(driverCfg, path, joyId); });
+}

@@ -46,7 +46,7 @@ void ReadCurves(const CfgText& text, int section, MVA_CfgRecord& record) {
 
 }  // namespace
 
-int MVA_ReadCfgFile(MVA_CfgRecord& record, int deviceIndex, std::string_view path) {
+static int ReadCfgFileBody(MVA_CfgRecord& record, int deviceIndex, std::string_view path) {
   platform::File file;
   if (!file.Open(path, platform::OpenMode::ReadText)) {
     std::fprintf(stderr, "Error opening file %.*s.\n", static_cast<int>(path.size()), path.data());
@@ -197,7 +197,7 @@ int MVA_ReadCfgFile(MVA_CfgRecord& record, int deviceIndex, std::string_view pat
   return 0;
 }
 
-int MVA_ReadUserSettings(MVA_UserSettings& settings, std::string_view path) {
+static int ReadUserSettingsBody(MVA_UserSettings& settings, std::string_view path) {
   platform::File file;
   if (!file.Open(path, platform::OpenMode::ReadText)) return -1;
   const CfgText text(file.Bytes());
@@ -271,4 +271,12 @@ int MVA_ReadUserSettings(MVA_UserSettings& settings, std::string_view path) {
   }
   settings.maskNames = std::move(names);
   return 0;
+}
+
+int MVA_ReadCfgFile(MVA_CfgRecord& record, int deviceIndex, std::string_view path) {
+  return mva_detail::NoThrow(-2, [&] { return ReadCfgFileBody(record, deviceIndex, path); });
+}
+
+int MVA_ReadUserSettings(MVA_UserSettings& settings, std::string_view path) {
+  return mva_detail::NoThrow(-1, [&] { return ReadUserSettingsBody(settings, path); });
 }

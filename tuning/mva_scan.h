@@ -126,4 +126,15 @@ int32_t ReadHpfm(const CfgText& text, std::string_view key, int sectionIndex);
 std::array<float, kMvaSensFactors> ReadSens(const CfgText& text, std::string_view key,
                                             int sectionIndex);
 
+// No exception may leave the library: an operation that runs out of memory
+// (or meets any other exception) ends with its failure code instead.
+template <class Body>
+int NoThrow(int failure, Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return failure;
+  }
+}
+
 }  // namespace mva_detail

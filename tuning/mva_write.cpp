@@ -241,7 +241,7 @@ std::string MVA_FormatCfgFile(const MVA_CfgRecord& r, std::string_view date) {
   return out;
 }
 
-int MVA_WriteCfgFile(const MVA_CfgRecord& record, std::string_view path) {
+static int WriteCfgFileBody(const MVA_CfgRecord& record, std::string_view path) {
   if (record.versionMajor < 2) return -2;
   std::string text;
   try {
@@ -258,8 +258,8 @@ int MVA_WriteCfgFile(const MVA_CfgRecord& record, std::string_view path) {
   return record.devicePresent ? 0 : -5;
 }
 
-int MVA_SaveUserSettings(const MVA_UserSettings& settings, std::string_view templatePath,
-                         std::string_view outPath) {
+static int SaveUserSettingsBody(const MVA_UserSettings& settings, std::string_view templatePath,
+                                std::string_view outPath) {
   MVA_CfgRecord record;
   if (MVA_ReadCfgFile(record, 0, templatePath) != 0) return -1;
 
@@ -295,4 +295,13 @@ int MVA_SaveUserSettings(const MVA_UserSettings& settings, std::string_view temp
   int rc = MVA_WriteCfgFile(record, outPath);
   MVA_FreeCfgRecord(record);
   return rc == 0 ? 0 : -2;
+}
+
+int MVA_WriteCfgFile(const MVA_CfgRecord& record, std::string_view path) {
+  return mva_detail::NoThrow(-3, [&] { return WriteCfgFileBody(record, path); });
+}
+
+int MVA_SaveUserSettings(const MVA_UserSettings& settings, std::string_view templatePath,
+                         std::string_view outPath) {
+  return mva_detail::NoThrow(-2, [&] { return SaveUserSettingsBody(settings, templatePath, outPath); });
 }
