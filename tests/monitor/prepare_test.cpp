@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "fakes.h"
 #include "monitor/prepare.h"
 #include "monitor/strings.h"
 #include "platform/dospath.h"
 #include "support/tempdir.h"
+#include "tuning/mva_config.h"
 
 namespace {
 
@@ -237,6 +243,11 @@ TEST_F(ModifyTest, CopiesFilesIntoTheGameDirectory) {
   EXPECT_NE(dir.Read("error.log").find("..\\escape.dll (outside the game directory)"),
             std::string::npos);
   EXPECT_EQ(CopyGameFiles({}, game), 0);
+  // "/" separates folders like "\\"; nothing copied asks for no restart.
+  dir.Write("data2.pak", "pak2");
+  EXPECT_EQ(CopyGameFiles({"sub/data2.pak"}, game), 1);
+  EXPECT_EQ(dir.Read("game/sub/data2.pak"), "pak2");
+  EXPECT_EQ(CopyGameFiles({"missing.dat", "nosuchdir/mva.dll"}, game), 0);
 }
 
 TEST_F(ModifyTest, MarkerFileText) {
@@ -246,6 +257,47 @@ TEST_F(ModifyTest, MarkerFileText) {
             "for use with the Tandrix version 4.71.\r\n");
   WriteMarkerFile(Game() + "\\missing\\");  // nothing to create it in: silently nothing
   EXPECT_FALSE(dir.Exists("game/missing"));
+}
+
+// An edited game file and a rewritten configuration stay what the user
+// made them: a link stays a link (its target is written), the mode stays.
+TEST_F(ModifyTest, RewrittenFilesKeepLinksAndModes) {
+  struct Writer {
+    const char* name;
+    const char* file;
+    std::function<bool()> write;
+    const char* expect;  // text the target holds afterwards
+  };
+  const Writer writers[] = {
+      {"Modify edit", "run.sh", [&] { return ModifyGameFiles({"run.sh joy joy=1"}, Game()) == 1; },
+       "joy=1\r\n"},
+      {".vcg rewrite", "g.vcg",
+       [&] {
+         MVA_CfgRecord r;
+         return MVA_ReadCfgFile(r, 0, Game() + "\\g.vcg") == 0 &&
+                MVA_WriteCfgFile(r, Game() + "\\g.vcg") == 0;
+       },
+       "LEVEL = EXPERT"},
+  };
+  for (const auto& w : writers) {
+    for (mode_t mode : {mode_t{0755}, mode_t{0600}}) {
+      SCOPED_TRACE(std::string(w.name) + " mode " + std::to_string(mode));
+      const std::string real = dir.Host("game/real/") + w.file;
+      const std::string link = dir.Host("game/") + w.file;
+      std::remove(link.c_str());
+      dir.Write(std::string("game/real/") + w.file,
+                "VERSION = 4.0\r\nLEVEL = EXPERT\r\njoy=0\r\n[HARRIER_1]\r\n");
+      ::chmod(real.c_str(), mode);
+      ASSERT_EQ(::symlink(("real/" + std::string(w.file)).c_str(), link.c_str()), 0);
+      ASSERT_TRUE(w.write());
+      struct stat st;
+      ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+      EXPECT_TRUE(S_ISLNK(st.st_mode));
+      EXPECT_NE(dir.Read(std::string("game/real/") + w.file).find(w.expect), std::string::npos);
+      ASSERT_EQ(::stat(real.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+  }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "monitor/watcher.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <functional>
 
 #include <memory>
 #include <optional>
@@ -388,6 +392,55 @@ TEST_F(WatcherTest, RegistrationNeedsAWindowsConfigurationAndATitle) {
   ASSERT_EQ(state.games.size(), 7u);
   EXPECT_EQ(Tick({other, exe}), 1);
   EXPECT_EQ(Ini("games.ini", "Game8", "GameTitle"), "");
+}
+
+// The monitor's file edge cases, one game run per row: what the end of the
+// run leaves, and whether it asks for a restart.
+TEST_F(WatcherTest, PreparationAsksForARestartOnlyWhenFilesChanged) {
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;
+    std::size_t messages;
+  } cases[] = {
+      {"edited and copied", [] {}, 1},
+      {"game file a FIFO, product file missing",
+       [&] {
+         std::remove(dir.Host("games/quake/config.cfg").c_str());
+         ASSERT_EQ(::mkfifo(dir.Host("games/quake/config.cfg").c_str(), 0644), 0);
+         std::remove(dir.Host("mvajoy.dll").c_str());
+       },
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::remove(dir.Host("games/quake/tandrix.mrk").c_str());
+    host.messages.clear();
+    c.arrange();
+    EXPECT_EQ(Tick({other, quakeExe}), 1);
+    EXPECT_EQ(Tick({other}), 0);
+    EXPECT_EQ(host.messages.size(), c.messages);
+    EXPECT_TRUE(dir.Exists("games/quake/tandrix.mrk"));
+  }
+  struct stat st;
+  ASSERT_EQ(::lstat(dir.Host("games/quake/config.cfg").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// GameExe holds 79 characters: a longer program name is not registered,
+// or it would be registered again at every tick.
+TEST_F(WatcherTest, ProgramNamesLongerThanGameExeHoldsAreNotRegistered) {
+  dir.Write("games/long/long.vcg", Vcg("WINDOWS", "Long"));
+  const std::string name79 = std::string(75, 'n') + ".exe";
+  for (const std::string& name : {name79 + "x", name79}) {
+    SCOPED_TRACE(name.size());
+    const std::string exe = work + "\\games\\long\\" + name;
+    Tick({other, exe});
+    Tick({other, exe});
+    const bool fits = name.size() <= 79;
+    EXPECT_EQ(state.games.size(), fits ? 7u : 6u);
+    EXPECT_EQ(Ini("games.ini", "Game7", "GameExe"), fits ? name : "");
+    EXPECT_EQ(Ini("games.ini", "Game8", "GameTitle"), "");
+  }
 }
 
 TEST_F(WatcherTest, NewestProcessInTheProductDirectoryEndsTheTick) {

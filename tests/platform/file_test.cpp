@@ -1,10 +1,15 @@
 #include "platform/file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <functional>
 #include <vector>
 
 #include "platform/fileops.h"
+#include "platform/profile.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -135,6 +140,85 @@ TEST(TextFile, AppendAddsToTheEndAndCreatesTheFile) {
     EXPECT_TRUE(f.Close());
   }
   EXPECT_EQ(t.Read("error.log"), "line 0\r\nline 1\r\n");
+}
+
+// Where a file is expected, a FIFO, a device, a folder or a huge file is
+// refused at once with its reason, and nothing is written over it.
+TEST(SpecialFiles, AreRefusedWithoutBlockingAndKeptAsTheyAre) {
+  TempDir t;
+  ASSERT_EQ(::mkfifo(t.Host("fifo").c_str(), 0644), 0);
+  {
+    File big(t.Host("big"), OpenMode::WriteBinary);
+    ASSERT_TRUE(big.Close());
+    ASSERT_EQ(::truncate(t.Host("big").c_str(), platform::kMaxFileBytes + 1), 0);  // sparse
+  }
+  t.Write("dir/.keep", "");
+  using platform::FileError;
+  struct Case {
+    std::string path;
+    FileError error;
+  } cases[] = {{t.Host("fifo"), FileError::NotRegular},
+               {"/dev/zero", FileError::NotRegular},
+               {t.Host("dir"), FileError::NotRegular},
+               {t.Host("big"), FileError::TooLarge}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string bytes;
+    EXPECT_FALSE(platform::ReadWholeFile(c.path, bytes));
+    EXPECT_EQ(platform::LastFileError(), c.error);
+    File f;
+    EXPECT_FALSE(f.Open(c.path, OpenMode::ReadText));
+    EXPECT_EQ(platform::LastFileError(), c.error);
+    platform::PrivateProfile ini(c.path);
+    EXPECT_FALSE(ini.Readable());
+    EXPECT_EQ(platform::GetPrivateProfileString("A", "k", "def", 80, c.path), "def");
+    if (c.path.starts_with("/dev")) continue;  // never write to the machine's devices
+    EXPECT_FALSE(platform::WritePrivateProfileString("A", "k", "v", c.path));
+    EXPECT_EQ(platform::LastFileError(), c.error);
+    if (c.error == FileError::TooLarge) continue;  // replacing it whole is fine
+    EXPECT_FALSE(f.Open(c.path, OpenMode::WriteText));
+    EXPECT_FALSE(platform::WriteWholeFile(c.path, "x"));
+  }
+  struct stat st;
+  ASSERT_EQ(::lstat(t.Host("fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  // A log that is a FIFO nobody reads fails at once instead of waiting.
+  File log;
+  EXPECT_FALSE(log.Open(t.Host("fifo"), OpenMode::AppendText));
+}
+
+// A replaced file stays what the user made it: a link stays a link (its
+// target gets the text), the mode stays.
+TEST(ReplacingWrites, KeepLinksAndModes) {
+  struct Writer {
+    const char* name;
+    std::function<bool(const std::string&)> write;
+  } writers[] = {
+      {"text file", [](const std::string& p) {
+         File f(p, OpenMode::WriteText);
+         f.Write("[A]\nk=new\n");
+         return f.Close();
+       }},
+      {"ini write", [](const std::string& p) {
+         return platform::WritePrivateProfileString("A", "k", "new", p);
+       }},
+  };
+  for (const auto& w : writers) {
+    for (mode_t mode : {mode_t{0755}, mode_t{0600}}) {
+      SCOPED_TRACE(std::string(w.name) + " mode " + std::to_string(mode));
+      TempDir t;
+      t.Write("real/f.ini", "[A]\r\nk=old\r\n");
+      ::chmod(t.Host("real/f.ini").c_str(), mode);
+      ASSERT_EQ(::symlink("real/f.ini", t.Host("link.ini").c_str()), 0);
+      ASSERT_TRUE(w.write(t.Host("link.ini")));
+      struct stat st;
+      ASSERT_EQ(::lstat(t.Host("link.ini").c_str(), &st), 0);
+      EXPECT_TRUE(S_ISLNK(st.st_mode));
+      EXPECT_EQ(platform::GetPrivateProfileString("A", "k", "", 80, t.Host("real/f.ini")), "new");
+      ASSERT_EQ(::stat(t.Host("real/f.ini").c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+  }
 }
 
 }  // namespace

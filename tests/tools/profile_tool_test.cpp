@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/dospath.h"
 #include "run_tool.h"
@@ -12,6 +13,7 @@ using testsupport::TempDir;
 TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
   TempDir t;
   t.Write("Tandmon.ini", "[Defaults]\r\nConfig = Joy2D.vcg\r\nShowJoystick=0x1\r\n");
+  ASSERT_EQ(::mkfifo(t.Host("fifo.ini").c_str(), 0644), 0);
   const std::string dos = platform::ToDosPath(t.Host("Tandmon.ini"));
   struct Case {
     std::vector<std::string> args;
@@ -28,6 +30,10 @@ TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
       {{"profile", "int", "Tandmon.ini", "Defaults", "X", "notanumber"}, 2, ""},
       {{"profile", "get", "Tandmon.ini"}, 2, ""},
       {{"profile", "set", "nofolder/x.ini", "A", "b", "c"}, 1, ""},
+      // a FIFO is an error, not an empty file, and never waited on
+      {{"profile", "get", "fifo.ini", "A", "b"}, 1, ""},
+      {{"profile", "int", "fifo.ini", "A", "b", "1"}, 1, ""},
+      {{"profile", "set", "fifo.ini", "A", "b", "c"}, 1, ""},
       {{"nosuchcommand"}, 2, ""},
   };
   for (const auto& c : cases) {

@@ -1,5 +1,7 @@
 // tandrix vcg rewrite, show and driver, run as a user would.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -95,6 +97,29 @@ TEST(VcgTool, DriverPrintsTheTablesIn16_16) {
            "TY  1 segment\n    -33554432    33554432       65536           0\n",
        }) {
     EXPECT_NE(r.out.find(want), std::string::npos) << want << "\n" << r.out;
+  }
+}
+
+// A FIFO, a device or a huge file is refused with its reason, at once.
+TEST(VcgTool, SpecialAndHugeFilesAreRefusedWithTheirReason) {
+  TempDir t;
+  ASSERT_EQ(::mkfifo(t.Host("fifo.vcg").c_str(), 0644), 0);
+  t.Write("big.vcg", "VERSION = 4.0\r\n");
+  ASSERT_EQ(::truncate(t.Host("big.vcg").c_str(), 17 * 1024 * 1024), 0);
+  struct Case {
+    std::string word, file, reason;
+  } cases[] = {
+      {"show", "fifo.vcg", "fifo.vcg: not a regular file"},
+      {"show", "/dev/zero", "/dev/zero: not a regular file"},
+      {"show", "big.vcg", "big.vcg: larger than 16 MB"},
+      {"driver", "fifo.vcg", "fifo.vcg: not a regular file"},
+      {"rewrite", "big.vcg", "big.vcg: larger than 16 MB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.word + " " + c.file);
+    auto r = RunTool({"vcg", c.word, c.file}, t.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("tandrix: cannot read " + c.reason), std::string::npos) << r.err;
   }
 }
 
