@@ -116,6 +116,12 @@ TEST(ToolHelp, EveryCommandAnswersHelpAndDoesNothingElse) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("usage: tandrix", 0), 0u) << r.out;
   }
+  // Starting a program before the player's folder exists says how to make
+  // it, and makes nothing either.
+  auto start = RunTool({"start", "Tandmon"}, empty);
+  EXPECT_EQ(start.exitCode, 1);
+  EXPECT_TRUE(Contains(start.err, "tandrix install")) << start.err;
+  EXPECT_EQ(RunTool({"start", "rm"}, empty).exitCode, 2);
   EXPECT_TRUE(IsEmptyFolder(empty));
   EXPECT_FALSE(t.Exists("data"));
   EXPECT_FALSE(t.Exists("config"));
