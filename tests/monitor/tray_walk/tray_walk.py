@@ -14,6 +14,8 @@ way a player does: a right click on the icon, then the entry's key.
   Customize  the customizer named by Tandmon.ini starts in the product
              folder; when it ends, the default configuration (chosen anew
              meanwhile) is made live
+  (again)    another start while the menu is open: the running monitor
+             ends with status 0 and the new one shows its icon
   Exit       Tandmon ends with status 0, not by a signal
 
 What is live is read from the registry store (tandrix reg export), the icon
@@ -55,6 +57,10 @@ SCREEN = (800, 600)
 
 class WalkFailed(Exception):
     pass
+
+
+def ending(code):
+    return f"signal {-code}" if code < 0 else f"status {code}"
 
 
 def log(text):
@@ -215,6 +221,7 @@ class Walk:
         self.shots = args.screenshots
         self.frame = None
         self.monitor = None
+        self.monitor_log = ""
         self.game = None
         self.env = dict(os.environ)
         for name in ("QT_QPA_PLATFORM", "TANDRIX_HEADLESS", "WAYLAND_DISPLAY", "DISPLAY"):
@@ -334,8 +341,17 @@ class Walk:
     def check_running(self, step):
         code = self.monitor.poll()
         if code is not None:
-            how = f"signal {-code}" if code < 0 else f"status {code}"
-            raise WalkFailed(f"Tandmon ended with {how} after {step}:\n{self.log_of('tandmon')}")
+            raise WalkFailed(f"Tandmon ended with {ending(code)} after {step}:\n"
+                             f"{self.log_of(self.monitor_log)}")
+
+    def expect_clean_end(self, monitor, log_name, step):
+        try:
+            code = monitor.wait(timeout=SHORT)
+        except subprocess.TimeoutExpired:
+            raise WalkFailed(f"Tandmon still runs after {step}") from None
+        if code != 0:
+            raise WalkFailed(f"Tandmon ended with {ending(code)} after {step}:\n"
+                             f"{self.log_of(log_name)}")
 
     def icon_is(self, kind):
         icon = tray_icon(self.env)
@@ -354,7 +370,8 @@ class Walk:
     def run(self):
         self.set_up_product()
         self.start_desktop()
-        self.monitor = self.start(["./Tandmon"], "tandmon", cwd=self.product)
+        self.monitor_log = "tandmon"
+        self.monitor = self.start(["./Tandmon"], self.monitor_log, cwd=self.product)
         wait_for("tray icon after the first tick", lambda: tray_icon(self.env), TICK + SHORT)
         wait_for("normal icon", lambda: self.icon_is("normal"), SHORT)
         if self.live() != "joy3d.vcg":
@@ -415,25 +432,29 @@ class Walk:
         log("Customize: the customizer ran in the product folder; when it ended its new "
             "default was made live")
 
+        # A second start while the menu is open: the running monitor closes,
+        # its menu with it, and the new one takes over the tray.
+        self.open_menu("second_start")
+        first = self.monitor
+        self.monitor_log = "tandmon2"
+        self.monitor = self.start(["./Tandmon"], self.monitor_log, cwd=self.product)
+        self.expect_clean_end(first, "tandmon", "a second start with its menu open")
+        wait_for("menu of the first monitor to go", lambda: menu_window(self.env) is None, SHORT)
+        wait_for("icon of the second monitor", lambda: self.icon_is("normal"), TICK + SHORT)
+        self.check_running("the second start")
+        log("Second start with the menu open: the first monitor ended with status 0, "
+            "the second shows its icon")
+
         # Exit.
-        self.choose_exit()
+        self.open_menu("exit")
+        subprocess.run(["xdotool", "key", "x"], env=self.env, check=True, timeout=SHORT)
+        self.expect_clean_end(self.monitor, self.monitor_log, "Exit")
+        wait_for("icon gone from the tray", lambda: tray_icon(self.env) is None, SHORT)
         log_path = os.path.join(self.product, "error.log")
         if os.path.exists(log_path) and os.path.getsize(log_path) > 0:
             with open(log_path, errors="replace") as f:
                 raise WalkFailed("error.log was written:\n" + f.read())
         log("Exit: Tandmon ended with status 0 and removed its icon")
-
-    def choose_exit(self):
-        self.open_menu("exit")
-        subprocess.run(["xdotool", "key", "x"], env=self.env, check=True, timeout=SHORT)
-        try:
-            code = self.monitor.wait(timeout=SHORT)
-        except subprocess.TimeoutExpired:
-            raise WalkFailed("Tandmon still runs after Exit") from None
-        if code != 0:
-            how = f"signal {-code}" if code < 0 else f"status {code}"
-            raise WalkFailed(f"Tandmon ended with {how} after Exit:\n{self.log_of('tandmon')}")
-        wait_for("icon gone from the tray", lambda: tray_icon(self.env) is None, SHORT)
 
     def stop(self):
         pid = self.customizer_pid()
@@ -478,7 +499,7 @@ def main():
             walk.shot("failure")
         except (WalkFailed, OSError):
             pass
-        for name in ("tandmon", "trayer", "xvfb"):
+        for name in ("tandmon", "tandmon2", "trayer", "xvfb"):
             text = walk.log_of(name)
             if text:
                 log(f"{name} said:\n{text}")
