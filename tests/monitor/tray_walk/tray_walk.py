@@ -46,12 +46,14 @@ TICK = 3.0  # the monitor's watch interval
 # the walk shares the machine with the other suites.
 SHORT = 15.0
 TOOLS = ["Xvfb", "trayer", "xdotool", "xwininfo", "dbus-run-session"]
-CUSTOMIZER = "StandinCfg.exe"
 ABOUT_TITLE = "About Tandrix Monitor"
-# The walk's own game, listed with the Quake configuration. A name no other
-# suite runs: the monitors of other tests on this machine would take a
-# running quake.exe for theirs, and this monitor theirs for its own.
-GAME = "traywalk.exe"
+# The monitor looks at every process of the machine, and knows games and
+# its customizer by their program names. The walk's game (listed with the
+# Quake configuration) and its customizer have names of this run's own, so
+# that neither another suite's quake.exe nor another walk running at the
+# same time is taken for them.
+CUSTOMIZER = f"Cfg{os.getpid()}.exe"
+GAME = f"walk{os.getpid()}.exe"
 SCREEN = (800, 600)
 
 
@@ -77,6 +79,21 @@ def wait_for(what, condition, timeout, interval=0.1):
         if time.monotonic() >= deadline:
             raise WalkFailed(f"no {what} within {timeout:.0f}s")
         time.sleep(interval)
+
+
+def act_until(what, action, condition, tries=3, each=5.0):
+    """Runs action until condition() holds within each seconds of it. Input
+    sent in the moment a window maps, before it has taken the keyboard or
+    the pointer, is lost; sent again it is not, and a window that did take
+    it has gone and is not hit twice."""
+    for _ in range(tries - 1):
+        action()
+        try:
+            return wait_for(what, condition, each)
+        except WalkFailed:
+            pass
+    action()
+    return wait_for(what, condition, each)
 
 
 def hold_for(what, condition, seconds, interval=0.2):
@@ -269,16 +286,14 @@ class Walk:
         ini = os.path.join(self.product, "Tandmon.ini")
         shutil.copy(self.args.customizer, os.path.join(self.product, CUSTOMIZER))
         self.tool("profile", "set", ini, "Defaults", "Customizer", CUSTOMIZER)
-        # The walk's game: no instructions dialog when it starts (the walk
-        # is about the menu), and a marker that says its folder needs no
-        # preparation.
+        # A game list with the walk's game only. No instructions dialog when
+        # it starts (the walk is about the menu); the marker in its folder
+        # says it needs no preparation.
         games = os.path.join(self.product, "games.ini")
-        n = 1
-        while self.tool("profile", "get", games, f"Game{n}", "GameTitle", "").strip():
-            n += 1
+        os.remove(games)
         for key, value in (("GameTitle", "Tray Walk"), ("GameExe", GAME), ("GameVcg", "quake.vcg"),
                            ("NewGame", "0")):
-            self.tool("profile", "set", games, f"Game{n}", key, value)
+            self.tool("profile", "set", games, "Game1", key, value)
         self.game_dir = os.path.join(self.work, "game")
         os.mkdir(self.game_dir)
         shutil.copy("/bin/sleep", os.path.join(self.game_dir, GAME))
@@ -323,20 +338,22 @@ class Walk:
 
     def open_menu(self, step):
         icon = wait_for("tray icon", lambda: tray_icon(self.env), SHORT)
-        subprocess.run(["xdotool", "mousemove", "--window", str(icon["id"]),
-                        str(icon["w"] // 2), str(icon["h"] // 2), "click", "3"],
-                       env=self.env, check=True, timeout=SHORT)
-        menu = wait_for(f"tray menu for {step}", lambda: menu_window(self.env), SHORT)
+        menu = act_until(f"tray menu for {step}",
+                         lambda: self.xdotool("mousemove", "--window", str(icon["id"]),
+                                              str(icon["w"] // 2), str(icon["h"] // 2), "click", "3"),
+                         lambda: menu_window(self.env))
         self.shot(f"menu_{step}")
         return menu
 
     def choose(self, step, key):
         self.open_menu(step)
+        act_until("tray menu to close", lambda: self.xdotool("key", key),
+                  lambda: menu_window(self.env) is None)
         # The pointer is moved off the icon, so the icon is seen as drawn.
-        subprocess.run(["xdotool", "key", key, "mousemove", "10", str(SCREEN[1] // 2)],
-                       env=self.env, check=True, timeout=SHORT)
-        wait_for("tray menu to close", lambda: menu_window(self.env) is None, SHORT)
-        self.check_running(step)
+        self.xdotool("mousemove", "10", str(SCREEN[1] // 2))
+
+    def xdotool(self, *argv):
+        subprocess.run(["xdotool", *argv], env=self.env, check=True, timeout=SHORT)
 
     def check_running(self, step):
         code = self.monitor.poll()
@@ -380,17 +397,19 @@ class Walk:
 
         # About.
         self.choose("about", "a")
+        self.check_running("About")
         about = wait_for("About box", lambda: shown(self.env, ABOUT_TITLE), SHORT)
         self.shot("about")
         # Its OK button is the default one.
-        subprocess.run(["xdotool", "windowfocus", "--sync", str(about[0]["id"]), "key", "Return"],
-                       env=self.env, check=True, timeout=SHORT)
-        wait_for("About box to close", lambda: not shown(self.env, ABOUT_TITLE), SHORT)
+        act_until("About box to close",
+                  lambda: self.xdotool("windowfocus", "--sync", str(about[0]["id"]), "key", "Return"),
+                  lambda: not shown(self.env, ABOUT_TITLE))
         self.check_running("About")
         log("About: the About box appeared and closed")
 
         # Suspend, then a game starts.
         self.choose("suspend", "s")
+        self.check_running("Suspend")
         wait_for("suspended icon", lambda: self.icon_is("suspended"), SHORT)
         self.shot("suspended")
         self.game = self.start([os.path.join(self.game_dir, GAME), "300"], "game", cwd=self.game_dir)
@@ -402,6 +421,7 @@ class Walk:
         # Resume.
         self.choose("resume", "r")
         resumed = time.monotonic()
+        self.check_running("Resume")
         wait_for(f"{GAME}'s configuration live after Resume", lambda: self.live() == "quake.vcg",
                  TICK + 3)
         took = time.monotonic() - resumed
@@ -414,6 +434,7 @@ class Walk:
         # old default comes back at once, the new one when the customizer
         # ends.
         self.choose("customize", "c")
+        self.check_running("Customize")
         pid = wait_for("customizer process", self.customizer_pid, SHORT)
         cwd = os.readlink(f"/proc/{pid}/cwd")
         if os.path.realpath(cwd) != os.path.realpath(self.product):
@@ -446,8 +467,7 @@ class Walk:
             "the second shows its icon")
 
         # Exit.
-        self.open_menu("exit")
-        subprocess.run(["xdotool", "key", "x"], env=self.env, check=True, timeout=SHORT)
+        self.choose("exit", "x")
         self.expect_clean_end(self.monitor, self.monitor_log, "Exit")
         wait_for("icon gone from the tray", lambda: tray_icon(self.env) is None, SHORT)
         log_path = os.path.join(self.product, "error.log")
