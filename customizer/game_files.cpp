@@ -1,0 +1,63 @@
+#include "customizer/game_files.h"
+
+#include "platform/dospath.h"
+#include "platform/profile.h"
+
+namespace {
+
+std::string SectionName(int n) { return "Game" + std::to_string(n); }
+
+std::string ReadGameText(const std::string& section, std::string_view key) {
+  return platform::GetPrivateProfileString(section, key, "", kGameTextBuffer, kGamesIni);
+}
+
+}  // namespace
+
+std::string ReadCurrentConfigName() {
+  return platform::GetPrivateProfileString("Games", "Current", kDefaultCurrentConfig,
+                                           kGameTextBuffer, kTandmonIni);
+}
+
+int ReadNewGame(std::string_view section) {
+  return platform::GetPrivateProfileInt(section, "NewGame", 2, kGamesIni);
+}
+
+bool WriteNewGame(std::string_view section, int value) {
+  return platform::WritePrivateProfileString(section, "NewGame", std::to_string(value), kGamesIni);
+}
+
+std::optional<GameSection> FindGameByVcg(std::string_view fileName) {
+  for (int n = 1;; ++n) {
+    const std::string section = SectionName(n);
+    const std::string vcg = ReadGameText(section, "GameVcg");
+    if (vcg.empty()) return std::nullopt;
+    if (platform::EqualsNoCase(vcg, fileName)) return GameSection{section, ReadNewGame(section)};
+  }
+}
+
+std::optional<GameSection> FindGameByTitle(std::string_view title) {
+  for (int n = 1;; ++n) {
+    const std::string section = SectionName(n);
+    const std::string gameTitle = ReadGameText(section, "GameTitle");
+    if (gameTitle.empty()) return std::nullopt;
+    if (gameTitle == title) return GameSection{section, ReadNewGame(section)};
+  }
+}
+
+std::vector<WinGameRow> ReadWinGameRows() {
+  std::vector<WinGameRow> rows = {
+      {"Generic", "Generic.vcg", ""},
+      {"Joystick Emulation (2-axis)", "Joy2d.vcg", ""},
+      {"Joystick Emulation (with Rudder)", "Joy3d.vcg", ""},
+  };
+  for (int n = 1; rows.size() < static_cast<std::size_t>(kMaxWinGameRows); ++n) {
+    const std::string section = SectionName(n);
+    if (platform::GetPrivateProfileInt(section, "Show", 1, kGamesIni) == 0) continue;
+    std::string title = ReadGameText(section, "GameTitle");
+    if (title.empty()) break;
+    std::string vcg = ReadGameText(section, "GameVcg");
+    if (platform::EqualsNoCase(vcg, kChickenVcg)) continue;
+    rows.push_back({std::move(title), std::move(vcg), section});
+  }
+  return rows;
+}
