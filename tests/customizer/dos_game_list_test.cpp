@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "customizer/dos_game_list.h"
+#include "customizer_fixture.h"
 #include "product_files.h"
 
 namespace {
@@ -32,7 +33,7 @@ TEST(DosGameList, ReadsGameSections) {
        "[Duke_Nukem_3D]\nGAMECFG=duke3d.vcg\n", {{"Duke Nukem 3D", "duke3d.vcg"}}},
       {"blanks around = and after the value",
        "[Quake]\nGAMECFG = quake.vcg   \n", {{"Quake", "quake.vcg"}}},
-      {"CR LF line ends", custest::Lines("[Quake]\nGAMECFG=quake.vcg\n"), {{"Quake", "quake.vcg"}}},
+      {"CR LF line ends", custtest::Crlf("[Quake]\nGAMECFG=quake.vcg\n"), {{"Quake", "quake.vcg"}}},
       {"key in any case, file order kept",
        "[Zork]\ngamecfg=zork.vcg\n[Abuse]\nGameCfg=abuse.vcg\n",
        {{"Zork", "zork.vcg"}, {"Abuse", "abuse.vcg"}}},
@@ -71,7 +72,7 @@ TEST(DosGameList, MissingOrUnreadableFileGivesNoGames) {
 }
 
 TEST(DosGameList, TheProductListsItsDosGames) {
-  custest::ProductDir p;
+  custtest::ProductDir p;
   EXPECT_EQ(Read(SupportDirectory() + "\\setup.cfg"),
             (Entries{{"Quake", "quake.vcg"}, {"Duke Nukem 3D", "duke3d.vcg"}, {"Descent", "descent.vcg"}}));
   const CDosGameList list(SupportDirectory() + "\\setup.cfg");

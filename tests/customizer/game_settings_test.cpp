@@ -14,7 +14,7 @@
 
 namespace {
 
-using custest::ProductDir;
+using custtest::ProductDir;
 
 // quake.vcg with some lines replaced (whole lines, without their ends).
 std::string QuakeWith(const ProductDir& p,
@@ -157,7 +157,7 @@ TEST(GameSettings, SaveChangesOnlyTheUserValues) {
   ASSERT_TRUE(s.Changed());
   ASSERT_EQ(s.Save("games\\quake.vcg"), 0);
   EXPECT_FALSE(s.Changed());
-  EXPECT_EQ(custest::WithoutDate(p.dir.Read("games/quake.vcg")), custest::WithoutDate(want));
+  EXPECT_EQ(custtest::WithoutDate(p.dir.Read("games/quake.vcg")), custtest::WithoutDate(want));
 
   // Saving what was just read changes nothing but the date.
   for (const char* game : {"games\\duke3d.vcg", "games\\descent.vcg", "defaults\\Generic.vcg"}) {
@@ -167,7 +167,7 @@ TEST(GameSettings, SaveChangesOnlyTheUserValues) {
     CGameSettings g;
     ASSERT_EQ(g.Load(game), LoadError::None);
     ASSERT_EQ(g.Save(game), 0);
-    EXPECT_EQ(custest::WithoutDate(p.dir.Read(host)), custest::WithoutDate(original));
+    EXPECT_EQ(custtest::WithoutDate(p.dir.Read(host)), custtest::WithoutDate(original));
   }
 }
 
@@ -237,11 +237,11 @@ TEST(GameSettings, FailedLoadKeepsThePreviousConfiguration) {
     EXPECT_TRUE(s.Changed());
     ASSERT_EQ(s.Save(s.sourcePath), 0);
     const std::string line = "SENS_BEG_USER = { 0.60, 0.50, 0.65, 0.45, 0.55, 0.40, 0.80 }";
-    std::string expected = custest::WithoutDate(duke);
+    std::string expected = custtest::WithoutDate(duke);
     const std::size_t at = expected.find(line);
     ASSERT_NE(at, std::string::npos);
     expected.replace(at, line.size(), "SENS_BEG_USER = { 0.60, 0.50, 0.65, 0.45, 0.55, 0.40, 1.20 }");
-    EXPECT_EQ(custest::WithoutDate(p.dir.Read("games/duke3d.vcg")), expected);
+    EXPECT_EQ(custtest::WithoutDate(p.dir.Read("games/duke3d.vcg")), expected);
   }
 }
 

@@ -8,16 +8,7 @@
 #include "customizer/shared_strings.h"
 #include "support/tempdir.h"
 
-namespace custest {
-
-inline std::string Lines(std::string text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  return out;
-}
+namespace custtest {
 
 class ProductDir {
  public:
@@ -58,4 +49,4 @@ inline std::string WithoutDate(const std::string& text) {
   return out;
 }
 
-}  // namespace custest
+}  // namespace custtest
