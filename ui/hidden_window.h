@@ -44,6 +44,8 @@ class HiddenWindow {
   bool IsWindow() const { return created_; }
   // True when the class name could be claimed for other starts to find.
   bool IsFindable() const { return listener_.IsListening(); }
+  // Why the class name could not be claimed; empty when it was.
+  const std::string& NotFindableReason() const { return listener_.Error(); }
   const std::string& ClassName() const { return className_; }
   const std::string& Title() const { return title_; }
 

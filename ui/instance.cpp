@@ -62,18 +62,38 @@ bool SameUser(int fd) {
   return cred.uid == ::getuid();
 }
 
-// Connects to the instance; -1 when none listens.
-int Connect(std::string_view className) {
+// Connects to the instance; -1 when none listens. state (when given) tells
+// nobody there from a name that is held but cannot be reached.
+int Connect(std::string_view className, InstanceState* state = nullptr, std::string* why = nullptr) {
+  auto result = [&](InstanceState st, const std::string& text) {
+    if (state != nullptr) *state = st;
+    if (why != nullptr) *why = text;
+    return -1;
+  };
   sockaddr_un addr;
   std::string path;
   const socklen_t len = MakeAddress(className, addr, path);
-  if (len == 0) return -1;
+  if (len == 0) return result(InstanceState::kUnreachable, "no socket address fits the name");
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0 || !SameUser(fd)) {
+  if (fd < 0) return result(InstanceState::kUnreachable, std::strerror(errno));
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+    const int err = errno;
     ::close(fd);
-    return -1;
+    struct stat st {};
+    // Nothing there, or the socket of a program that died.
+    if (err == ENOENT || (err == ECONNREFUSED && (path.empty() || (::lstat(path.c_str(), &st) == 0 &&
+                                                                    S_ISSOCK(st.st_mode))))) {
+      return result(InstanceState::kNone, "");
+    }
+    if (err == ECONNREFUSED) return result(InstanceState::kUnreachable, "something else is at " + path);
+    return result(InstanceState::kUnreachable,
+                  (path.empty() ? InstanceAddress(className) : path) + ": " + std::strerror(err));
   }
+  if (!SameUser(fd)) {
+    ::close(fd);
+    return result(InstanceState::kUnreachable, "another user's program listens at " + path);
+  }
+  if (state != nullptr) *state = InstanceState::kRunning;
   return fd;
 }
 
@@ -126,34 +146,43 @@ InstanceListener::~InstanceListener() { Close(); }
 
 bool InstanceListener::Listen(std::string_view className, Handler handler) {
   Close();
+  error_.clear();
+  auto fail = [&](int fd, const std::string& why) {
+    if (fd >= 0) ::close(fd);
+    error_ = why;
+    return false;
+  };
   sockaddr_un addr;
   std::string path;
   const socklen_t len = MakeAddress(className, addr, path);
-  if (len == 0) return false;
+  if (len == 0) return fail(-1, "no socket address fits the name");
+  const std::string where = path.empty() ? InstanceAddress(className) : path;
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return false;
+  if (fd < 0) return fail(-1, std::string("no socket: ") + std::strerror(errno));
   if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
-    if (errno != EADDRINUSE || path.empty()) {
-      ::close(fd);
-      return false;
+    const int err = errno;
+    if (err == EADDRINUSE && path.empty()) return fail(fd, "another instance listens at " + where);
+    if (err != EADDRINUSE) return fail(fd, "cannot make " + where + ": " + std::strerror(err));
+    // A file is there. A socket nobody answers on was left by a program
+    // that died: replace it. Anything else is not ours to remove.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) {
+      return fail(fd, "something else is at " + path);
     }
-    // A file is there. When nobody answers on it, its program died without
-    // removing it: replace it. When somebody does, that instance is alive.
     const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const bool alive =
         probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), len) == 0;
     if (probe >= 0) ::close(probe);
-    if (alive || ::unlink(path.c_str()) != 0 ||
-        ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
-      ::close(fd);
-      return false;
+    if (alive) return fail(fd, "another instance listens at " + path);
+    if (::unlink(path.c_str()) != 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+      return fail(fd, "cannot make " + path + ": " + std::strerror(errno));
     }
   }
   if (!path.empty()) ::chmod(path.c_str(), 0600);
   if (::listen(fd, 8) != 0) {
-    ::close(fd);
+    const int err = errno;
     if (!path.empty()) ::unlink(path.c_str());
-    return false;
+    return fail(fd, "cannot listen at " + where + ": " + std::strerror(err));
   }
   fd_ = fd;
   path_ = path;
@@ -223,6 +252,13 @@ int InstanceProcessId(std::string_view className) {
   const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
   ::close(fd);
   return known ? static_cast<int>(cred.pid) : 0;
+}
+
+InstanceState ProbeInstance(std::string_view className, std::string* why) {
+  InstanceState state = InstanceState::kNone;
+  const int fd = Connect(className, &state, why);
+  if (fd >= 0) ::close(fd);
+  return state;
 }
 
 bool SendInstanceMessage(std::string_view className, unsigned message, std::uintptr_t wParam,

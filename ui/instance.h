@@ -31,9 +31,11 @@ class InstanceListener {
   InstanceListener& operator=(const InstanceListener&) = delete;
 
   // Starts listening for className. False when another live instance
-  // already listens, or the socket could not be made.
+  // already listens, or the socket could not be made; Error() says which.
   bool Listen(std::string_view className, Handler handler);
   bool IsListening() const { return fd_ >= 0; }
+  // Why the last Listen failed, in words; empty after a success.
+  const std::string& Error() const { return error_; }
   // The listening descriptor, for the event loop to watch (-1 when not
   // listening).
   int fd() const { return fd_; }
@@ -50,6 +52,7 @@ class InstanceListener {
   unsigned long long inode_ = 0;
   unsigned long long device_ = 0;
   Handler handler_;
+  std::string error_;
 };
 
 // True when an instance of className listens.
@@ -58,6 +61,12 @@ bool InstanceExists(std::string_view className);
 // The process id of the instance of className that listens, 0 when none
 // does. Connecting and hanging up at once costs that instance nothing.
 int InstanceProcessId(std::string_view className);
+
+// What a start finds under a class name. kUnreachable: the name is held but
+// no message can get through (a folder that may not be entered, another
+// user's socket, something that is not a socket); why says what.
+enum class InstanceState { kNone, kRunning, kUnreachable };
+InstanceState ProbeInstance(std::string_view className, std::string* why = nullptr);
 
 // Sends a message to the instance of className and waits until it has been
 // handled. False when none listens or no answer came within timeoutMs.

@@ -1,5 +1,6 @@
 #include "monitor/app/tandmon.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "monitor/app/dialogs.h"
@@ -11,6 +12,7 @@
 #include "platform/dospath.h"
 #include "platform/process.h"
 #include "ui/help.h"
+#include "ui/instance.h"
 #include "ui/signals.h"
 
 // --- the engine's host ---------------------------------------------------------------
@@ -85,13 +87,28 @@ bool TandmonApp::Start(std::string commandLine, int& exitCode) {
   // running monitor.
   defaultActivation_ = ActivateConfig(state_, state_.defaultConfigPath, "");
 
-  if (ui::HiddenWindow::Find(kMonitorClass)) {
+  std::string why;
+  ui::InstanceState other = ui::ProbeInstance(kMonitorClass, &why);
+  if (other == ui::InstanceState::kRunning) {
     // Waits until the running monitor has closed, so its name is free for
     // this one.
-    ui::HiddenWindow::SendTo(kMonitorClass, WM_CLOSE);
-    commandLine = platform::ToLowerAscii(commandLine);
+    if (ui::HiddenWindow::SendTo(kMonitorClass, WM_CLOSE)) {
+      commandLine = platform::ToLowerAscii(commandLine);
+    } else {
+      other = ui::InstanceState::kUnreachable;
+      why = "the running monitor did not answer";
+    }
   }
-  if (commandLine.find("-close") != std::string::npos) {
+  const bool closeOnly = commandLine.find("-close") != std::string::npos;
+  if (other == ui::InstanceState::kUnreachable) {
+    // A monitor that cannot be told to close may still be watching; a
+    // second one beside it would fight it over the configuration.
+    Refuse(closeOnly ? "cannot close the running monitor: " + why
+                     : "not started: a monitor may be running that cannot be reached: " + why);
+    exitCode = 1;
+    return false;
+  }
+  if (closeOnly) {
     exitCode = 0;
     return false;
   }
@@ -99,7 +116,20 @@ bool TandmonApp::Start(std::string commandLine, int& exitCode) {
   window_.Create(kMonitorClass, kMonitorClass,
                  [this](ui::HiddenWindow& w, unsigned message, std::uintptr_t wParam,
                         std::intptr_t lParam) { return WindowProc(w, message, wParam, lParam); });
+  if (window_.IsWindow() && !window_.IsFindable()) {
+    // Nobody could close or replace this monitor, and the next start would
+    // run a second one beside it.
+    Refuse("not started: other starts could not find this monitor: " + window_.NotFindableReason());
+    window_.SendMessage(WM_CLOSE);
+    exitCode = 1;
+    return false;
+  }
   return true;
+}
+
+void TandmonApp::Refuse(const std::string& why) {
+  std::fprintf(stderr, "Tandmon: %s\n", why.c_str());
+  LogMessageText("Tandmon " + why);
 }
 
 int TandmonApp::Run(std::string commandLine) {

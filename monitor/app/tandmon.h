@@ -55,7 +55,8 @@ class TandmonApp {
   // default configuration made live, a running monitor closed, and unless
   // the command line asks only for that ("-close"), the hidden window and
   // the watch timer. False when the program ends here; exitCode is then its
-  // code.
+  // code: 1 when a running monitor could not be reached, or when this one
+  // could not be made findable for the next start.
   bool Start(std::string commandLine, int& exitCode);
   // Start, then the message loop until the window closes; the exit code.
   int Run(std::string commandLine);
@@ -82,6 +83,8 @@ class TandmonApp {
   void SuspendOrResume();
   void Customize();
   void About();
+  // Says on standard error and in error.log why the monitor does not run.
+  void Refuse(const std::string& why);
   bool AddTrayIcon(int iconId);
   void RemoveTrayIcon();
 

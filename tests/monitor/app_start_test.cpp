@@ -1,9 +1,17 @@
 // Tandmon's start-up: the order of its steps, the first tick's tray icon,
 // and what a start does to a monitor that is already running.
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "app_fixture.h"
@@ -165,6 +173,99 @@ TEST_F(TandmonTest, ASecondStartClosesTheFirstAndCloseOnlyCloses) {
     }
     mon.reset();
   }
+}
+
+// Listens at path (as uid when not -1) and hangs up on every caller
+// without an answer, until the object goes.
+class MuteListener {
+ public:
+  MuteListener(const std::string& path, uid_t uid) {
+    if (uid != static_cast<uid_t>(-1)) {
+      // Another user's program: a child that gives up root before binding.
+      child_ = ::fork();
+      if (child_ == 0) {
+        if (::setuid(uid) != 0) ::_exit(1);
+        Serve(path);
+        ::_exit(0);
+      }
+      return;
+    }
+    thread_ = std::thread([this, path] { Serve(path); });
+  }
+  ~MuteListener() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (child_ > 0) {
+      ::kill(child_, SIGKILL);
+      ::waitpid(child_, nullptr, 0);
+    }
+  }
+  void WaitReady(const std::string& path) {
+    struct stat st {};
+    for (int i = 0; i < 500 && ::lstat(path.c_str(), &st) != 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+ private:
+  void Serve(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strcpy(addr.sun_path, path.c_str());
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) return;
+    while (!stop_) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 20) == 1) ::close(::accept(fd, nullptr, nullptr));
+    }
+    ::close(fd);
+  }
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+  pid_t child_ = -1;
+};
+
+TEST_F(TandmonTest, ANameThatCannotBeClaimedOrReachedStopsTheStart) {
+  const std::string path = ui::InstanceAddress("Tandrix Monitor");
+  enum What { kFile, kFolder, kMute, kOtherUser };
+  struct Row {
+    What what;
+    const char* why;
+  };
+  const Row rows[] = {
+      {kFile, "something else is at"},
+      {kFolder, "something else is at"},
+      {kMute, "did not answer"},
+      {kOtherUser, "another user's program"},
+  };
+  for (const Row& row : rows) {
+    for (const char* commandLine : {"", "-close"}) {
+      SCOPED_TRACE(std::string(row.why) + " / \"" + commandLine + "\"");
+      if (row.what == kOtherUser && ::geteuid() != 0) continue;  // needs a second user
+      std::filesystem::remove_all(path);
+      std::filesystem::remove(dir.Host("error.log"));
+      std::unique_ptr<MuteListener> mute;
+      if (row.what == kFile) std::ofstream(path) << "notes";
+      if (row.what == kFolder) std::filesystem::create_directory(path);
+      if (row.what == kMute || row.what == kOtherUser) {
+        ::chmod(runtime.path().c_str(), 0777);
+        mute = std::make_unique<MuteListener>(path, row.what == kOtherUser ? 65534 : static_cast<uid_t>(-1));
+        mute->WaitReady(path);
+      }
+
+      EXPECT_FALSE(Start(commandLine));
+      EXPECT_EQ(exitCode, 1);
+      EXPECT_FALSE(mon->Window().IsWindow());
+      EXPECT_EQ(app.Clock().ActiveTimers(), 0u);
+      std::vector<std::string> log = LogLines();
+      ASSERT_EQ(log.size(), 1u);
+      EXPECT_NE(log[0].find(row.why), std::string::npos) << log[0];
+      // What was at the name is left as it was.
+      EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(path)));
+      mon.reset();
+    }
+  }
+  std::filesystem::remove_all(path);
 }
 
 TEST(TandmonCommandLine, IsTheArgumentsAfterTheProgramName) {
