@@ -42,4 +42,16 @@ struct MonitorState {
   std::string prepareDir;      // with its final backslash
   std::shared_ptr<GameEntry> prepareEntry;  // modifications to apply
   std::shared_ptr<GameEntry> copyEntry;     // files to copy (non-empty list)
+
+  // --- an unavailable store (locked, damaged, read-only, full) ---------------
+  // Set from the first activation the store could not take until one
+  // succeeds: one error.log line per outage.
+  bool storeOutage = false;
+  // The path the last ActivateConfig could not make live for want of a
+  // store; empty when it failed otherwise or succeeded.
+  std::string storeRetryPath;
+  // The running listed game whose activation waits for the store; tried
+  // again at every tick while the game runs.
+  std::shared_ptr<GameEntry> retryEntry;
+  std::size_t retryPosition = 0;
 };

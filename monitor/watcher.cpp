@@ -12,6 +12,7 @@
 #include "platform/fileops.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "tuning/mva_config.h"
 #include "tuning/mva_joystick.h"
 #include "tuning/mva_serial.h"
@@ -49,6 +50,16 @@ bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
 }
 
+// A listed game's configuration at path has just been made live.
+void GameMadeLive(MonitorState& state, GameEntry& entry, std::size_t position,
+                  const std::string& path) {
+  std::string lower = platform::ToLowerAscii(path);
+  if (!Contains(lower, "chicken.vcg") && !Contains(lower, "train.vcg")) {
+    platform::WritePrivateProfileString("Games", "Current", entry.configName, SettingsIniPath());
+  }
+  if (entry.newGame == 1) state.host->ShowInstructions(state, static_cast<int>(position));
+}
+
 // A listed game's process was found and its configuration is not live yet.
 int ListedGameStarted(MonitorState& state, const std::shared_ptr<GameEntry>& entry,
                       std::size_t position, const std::string& processDir,
@@ -79,14 +90,25 @@ int ListedGameStarted(MonitorState& state, const std::shared_ptr<GameEntry>& ent
 
   int r = ActivateConfig(state, path, state.currentConfig);
   if (r == 0) {
-    std::string lower = platform::ToLowerAscii(path);
-    if (!Contains(lower, "chicken.vcg") && !Contains(lower, "train.vcg")) {
-      platform::WritePrivateProfileString("Games", "Current", entry->configName,
-                                          SettingsIniPath());
-    }
-    if (entry->newGame == 1) state.host->ShowInstructions(state, static_cast<int>(position));
+    GameMadeLive(state, *entry, position, path);
+  } else if (!state.storeRetryPath.empty()) {
+    state.retryEntry = entry;
+    state.retryPosition = position;
   }
   RecordPlayedGame(entry->title);
+  return 1;
+}
+
+// The running game's activation waited for the store: try it again.
+int RetryGame(MonitorState& state) {
+  const std::shared_ptr<GameEntry> entry = state.retryEntry;
+  const std::string path = state.storeRetryPath;
+  if (ActivateConfig(state, path, entry->configName) == 0) {
+    GameMadeLive(state, *entry, state.retryPosition, path);
+  }
+  // Still no store: wait for the next tick. Failed otherwise: logged once,
+  // as any activation.
+  if (state.storeRetryPath.empty()) state.retryEntry.reset();
   return 1;
 }
 
@@ -110,6 +132,7 @@ int GameEnded(MonitorState& state) {
     }
   }
   state.runningGameExe.clear();
+  state.retryEntry.reset();
   if (!platform::EqualsNoCase(state.currentConfig, state.defaultConfigPath)) {
     ActivateDefault(state);
   }
@@ -208,12 +231,30 @@ int MarkConfigOem(std::string_view path) {
   return written == 0 ? 1 : 0;
 }
 
+// Why the store could not take an activation, for error.log.
+static std::string StoreProblem(long status) {
+  std::string why = platform::SystemRegistryError();
+  return why.empty() ? platform::RegStatusText(status) : why;
+}
+
 int ActivateConfig(MonitorState& state, std::string_view path, std::string_view recordName) {
   if (platform::EqualsNoCase(path, state.currentConfig)) return 0;
-  int r = MVA_ActivateCfgFile(path);
+  state.storeRetryPath.clear();
+  MVA_ActivateError why;
+  int r = MVA_ActivateCfgFile(path, &why);
   if (r == 0) {
     state.promptShown = false;
+    state.storeOutage = false;
     state.currentConfig = recordName.empty() ? path : recordName;
+  } else if (r == -1 && why.kind == MVA_ActivateError::kStore) {
+    // Nothing is recorded, so the activation is tried again at the next
+    // occasion; the outage is logged once, with its cause.
+    state.storeRetryPath = path;
+    if (!state.storeOutage) {
+      state.storeOutage = true;
+      LogError(kIdsDriverFailed, std::string(path) + " (" + StoreProblem(why.storeStatus) + ")", false,
+               state.host);
+    }
   } else if (r == -1) {
     state.currentConfig = path;
     LogError(kIdsDriverFailed, path, false, state.host);
@@ -277,7 +318,9 @@ int WatchTick(MonitorState& state) {
     if (const auto* positions = state.games.Find(exeName)) {
       for (std::size_t position : *positions) {
         const auto& entry = state.games.entries[position];
-        if (platform::EqualsNoCase(exeName, state.runningGameExe)) return 1;
+        if (platform::EqualsNoCase(exeName, state.runningGameExe)) {
+          return state.retryEntry ? RetryGame(state) : 1;
+        }
         if (!platform::EqualsNoCase(entry->configName, kNoSupport)) {
           return ListedGameStarted(state, entry, position, processDir, exeName);
         }

@@ -76,6 +76,30 @@ bool HandleTable::Remove(HKey key) {
 
 }  // namespace regdetail
 
+std::string RegStatusText(RegStatus status) {
+  switch (status) {
+    case kRegOk: return "done";
+    case kRegFileNotFound: return "the key or value does not exist";
+    case kRegAccessDenied: return "access denied";
+    case kRegInvalidHandle: return "the key is not open";
+    case kRegWriteProtect: return "the registry store is read-only";
+    case kRegLockViolation: return "another program holds the registry store locked";
+    case kRegDiskFull: return "the disk of the registry store is full";
+    case kRegInvalidParameter: return "a bad name, size or argument";
+    case kRegMoreData: return "the buffer is too small";
+    case kRegNoMoreItems: return "no more items";
+    case kRegBadDb: return "the registry store is damaged or not a registry store";
+    case kRegIoFailed: return "a write did not reach the registry store";
+    case kRegKeyDeleted: return "the key was deleted";
+    case kRegCancelled: return "the writes were undone";
+    default: return "unknown error";
+  }
+}
+
+std::string RegErrorText(RegStatus status) {
+  return "error " + std::to_string(status) + " (" + RegStatusText(status) + ")";
+}
+
 RegStatus Registry::QueryValue(HKey key, std::string_view name, RegValue& value) {
   // Another program may change the value between the two calls; ask again
   // until the size holds.
@@ -118,29 +142,118 @@ RegStatus ScopedKey::Close() {
 
 namespace {
 
-// Stands in for a store that could not be opened: every call fails the way
-// the original platform reports a damaged registry.
-class UnavailableRegistry final : public Registry {
+// The system's store at its path. While it cannot be opened, or after it
+// answered that it is damaged, read-only or unreachable, the next call
+// opens it again, so the programs work again as soon as the store does,
+// without a restart. The open store is only replaced between operations:
+// when none of its key handles is open and no transaction is.
+class ReopeningRegistry final : public Registry {
  public:
-  RegStatus OpenKey(HKey, std::string_view, HKey&) override { return kRegBadDb; }
-  RegStatus CreateKey(HKey, std::string_view, HKey&) override { return kRegBadDb; }
-  RegStatus QueryValueEx(HKey, std::string_view, RegType*, std::uint8_t*, std::uint32_t*) override {
-    return kRegBadDb;
+  explicit ReopeningRegistry(std::string path) : path_(std::move(path)) { Reopen(); }
+
+  RegStatus OpenKey(HKey parent, std::string_view subKey, HKey& result) override {
+    return Call([&](Registry& r) { return Opened(r.OpenKey(parent, subKey, result), result); });
   }
-  RegStatus SetValueEx(HKey, std::string_view, RegType, const std::uint8_t*, std::uint32_t) override {
-    return kRegBadDb;
+  RegStatus CreateKey(HKey parent, std::string_view subKey, HKey& result) override {
+    return Call([&](Registry& r) { return Opened(r.CreateKey(parent, subKey, result), result); });
   }
-  RegStatus EnumKey(HKey, std::uint32_t, std::string&) override { return kRegBadDb; }
-  RegStatus EnumValue(HKey, std::uint32_t, std::string&, RegValue&) override { return kRegBadDb; }
-  RegStatus DeleteKey(HKey, std::string_view) override { return kRegBadDb; }
-  RegStatus DeleteValue(HKey, std::string_view) override { return kRegBadDb; }
-  RegStatus FlushKey(HKey) override { return kRegBadDb; }
-  RegStatus CloseKey(HKey) override { return kRegOk; }
+  RegStatus QueryValueEx(HKey key, std::string_view name, RegType* type, std::uint8_t* data,
+                         std::uint32_t* size) override {
+    return Call([&](Registry& r) { return r.QueryValueEx(key, name, type, data, size); });
+  }
+  RegStatus SetValueEx(HKey key, std::string_view name, RegType type, const std::uint8_t* data,
+                       std::uint32_t size) override {
+    return Call([&](Registry& r) { return r.SetValueEx(key, name, type, data, size); });
+  }
+  RegStatus EnumKey(HKey key, std::uint32_t index, std::string& name) override {
+    return Call([&](Registry& r) { return r.EnumKey(key, index, name); });
+  }
+  RegStatus EnumValue(HKey key, std::uint32_t index, std::string& name, RegValue& value) override {
+    return Call([&](Registry& r) { return r.EnumValue(key, index, name, value); });
+  }
+  RegStatus DeleteKey(HKey key, std::string_view subKey) override {
+    return Call([&](Registry& r) { return r.DeleteKey(key, subKey); });
+  }
+  RegStatus DeleteValue(HKey key, std::string_view name) override {
+    return Call([&](Registry& r) { return r.DeleteValue(key, name); });
+  }
+  RegStatus FlushKey(HKey key) override {
+    return Call([&](Registry& r) { return r.FlushKey(key); });
+  }
+  RegStatus CloseKey(HKey key) override {
+    std::lock_guard lock(mutex_);
+    if (key == kHKeyLocalMachine) return kRegOk;
+    if (!store_) return kRegInvalidHandle;
+    RegStatus s = store_->CloseKey(key);
+    if (s == kRegOk && openKeys_ > 0) --openKeys_;
+    return s;
+  }
+  RegStatus BeginTransaction() override {
+    return Call([&](Registry& r) {
+      RegStatus s = r.BeginTransaction();
+      if (s == kRegOk) ++depth_;
+      return s;
+    });
+  }
+  RegStatus EndTransaction(bool commit) override {
+    std::lock_guard lock(mutex_);
+    if (!store_ || depth_ == 0) return kRegInvalidParameter;
+    --depth_;
+    return Note(store_->EndTransaction(commit));
+  }
+
+  // Why the store cannot be opened; empty once it is open.
+  std::string Error() {
+    std::lock_guard lock(mutex_);
+    return error_;
+  }
+
+ private:
+  template <typename Op>
+  RegStatus Call(Op op) {
+    std::lock_guard lock(mutex_);
+    if (stale_ && openKeys_ == 0 && depth_ == 0) {
+      store_.reset();
+      stale_ = false;
+    }
+    if (!store_ && !Reopen()) return status_;
+    return Note(op(*store_));
+  }
+
+  bool Reopen() {
+    error_.clear();
+    store_ = OpenSqliteRegistry(path_, &error_, &status_);
+    if (store_) return true;
+    error_ = "cannot open the registry store " + path_ + ": " + error_;
+    return false;
+  }
+
+  RegStatus Opened(RegStatus s, HKey key) {
+    if (s == kRegOk && key != kHKeyLocalMachine) ++openKeys_;
+    return s;
+  }
+
+  // A store that is damaged, read-only or unreachable is opened afresh
+  // once nothing of it is in use: the file may have been mended,
+  // replaced or made writable meanwhile.
+  RegStatus Note(RegStatus s) {
+    if (s == kRegBadDb || s == kRegWriteProtect || s == kRegIoFailed) stale_ = true;
+    return s;
+  }
+
+  std::mutex mutex_;
+  std::string path_;
+  std::unique_ptr<Registry> store_;
+  std::string error_;
+  RegStatus status_ = kRegBadDb;  // what calls answer while the store cannot be opened
+  int openKeys_ = 0;
+  int depth_ = 0;
+  bool stale_ = false;
 };
 
 std::mutex g_systemMutex;
 std::unique_ptr<Registry> g_system;
-std::string g_systemError;
+ReopeningRegistry* g_default = nullptr;  // g_system when it is the default store
 
 std::string HomeDirectory() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
@@ -183,29 +296,23 @@ std::string UserRegistryPath() {
 Registry& SystemRegistry() {
   std::lock_guard lock(g_systemMutex);
   if (!g_system) {
-    std::string path = DefaultRegistryPath();
-    std::string error;
-    g_system = OpenSqliteRegistry(path, &error);
-    if (g_system) {
-      g_systemError.clear();
-    } else {
-      g_systemError = "cannot open the registry store " + path + ": " + error;
-      g_system = std::make_unique<UnavailableRegistry>();
-    }
+    auto store = std::make_unique<ReopeningRegistry>(DefaultRegistryPath());
+    g_default = store.get();
+    g_system = std::move(store);
   }
   return *g_system;
 }
 
 std::string SystemRegistryError() {
   std::lock_guard lock(g_systemMutex);
-  return g_systemError;
+  return g_default != nullptr ? g_default->Error() : std::string();
 }
 
 std::unique_ptr<Registry> SetSystemRegistry(std::unique_ptr<Registry> registry) {
   std::lock_guard lock(g_systemMutex);
   std::unique_ptr<Registry> old = std::move(g_system);
   g_system = std::move(registry);
-  g_systemError.clear();
+  g_default = nullptr;
   return old;
 }
 

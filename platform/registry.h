@@ -13,7 +13,9 @@
 // Two stores implement it: an SQLite database on disk (the real one, shared
 // by every program of the system; each write is one transaction, so a
 // reader or a killed writer never sees half a value) and an in-memory store
-// for tests. System code reaches the store through SystemRegistry().
+// for tests. Writes that belong together (the values of one configuration)
+// go in one transaction (RegTransaction), so other programs see all of them
+// or none. System code reaches the store through SystemRegistry().
 #pragma once
 
 #include <cstdint>
@@ -35,12 +37,21 @@ inline constexpr RegStatus kRegOk = 0;
 inline constexpr RegStatus kRegFileNotFound = 2;      // no such key or value
 inline constexpr RegStatus kRegAccessDenied = 5;      // e.g. deleting the root
 inline constexpr RegStatus kRegInvalidHandle = 6;
+inline constexpr RegStatus kRegWriteProtect = 19;     // the store is read-only
+inline constexpr RegStatus kRegLockViolation = 33;    // another program holds the store locked
 inline constexpr RegStatus kRegInvalidParameter = 87; // bad name or size
+inline constexpr RegStatus kRegDiskFull = 112;        // no room left for the store
 inline constexpr RegStatus kRegMoreData = 234;        // buffer too small
 inline constexpr RegStatus kRegNoMoreItems = 259;     // enumeration ended
 inline constexpr RegStatus kRegBadDb = 1009;          // the store cannot be used
 inline constexpr RegStatus kRegIoFailed = 1016;       // a write did not reach the store
 inline constexpr RegStatus kRegKeyDeleted = 1018;     // the key went away while open
+inline constexpr RegStatus kRegCancelled = 1223;      // the transaction was abandoned
+
+// The words for a result code, such as "the key or value does not exist".
+std::string RegStatusText(RegStatus status);
+// "error 2 (the key or value does not exist)"
+std::string RegErrorText(RegStatus status);
 
 // Value types (the original platform's numbers).
 using RegType = std::uint32_t;
@@ -92,6 +103,20 @@ class Registry {
   // Closing the predefined root is allowed and does nothing.
   virtual RegStatus CloseKey(HKey key) = 0;
 
+  // Groups the calls up to the matching EndTransaction into one whole:
+  // other programs see every write of the group at once or none of it, and
+  // keep reading the values as they were until then. Writers of other
+  // programs wait for the group to end. Groups nest; only the outermost
+  // one ends the whole. A write that fails inside a group undoes the whole
+  // group at once, and every later write of it fails with the same status,
+  // so nothing half done is ever kept. A group belongs to the store object,
+  // not to a thread.
+  virtual RegStatus BeginTransaction() = 0;
+  // Ends the innermost group. commit false undoes the whole outermost group
+  // (also from an inner one). The outermost end says whether the group
+  // reached the store: kRegOk, or why not.
+  virtual RegStatus EndTransaction(bool commit) = 0;
+
   // --- helpers over the calls above -----------------------------------------
   // The whole value, whatever its size.
   RegStatus QueryValue(HKey key, std::string_view name, RegValue& value);
@@ -119,16 +144,50 @@ class ScopedKey {
   HKey key_ = kNoKey;
 };
 
+// A transaction for the length of a scope: undone unless Commit() is
+// called.
+class RegTransaction {
+ public:
+  explicit RegTransaction(Registry& registry)
+      : registry_(registry), status_(registry.BeginTransaction()), open_(status_ == kRegOk) {}
+  ~RegTransaction() {
+    if (open_) registry_.EndTransaction(false);
+  }
+  RegTransaction(const RegTransaction&) = delete;
+  RegTransaction& operator=(const RegTransaction&) = delete;
+
+  // kRegOk when the transaction could begin (the store may be locked).
+  RegStatus status() const { return status_; }
+  RegStatus Commit() {
+    if (!open_) return status_;
+    open_ = false;
+    return registry_.EndTransaction(true);
+  }
+
+ private:
+  Registry& registry_;
+  RegStatus status_;
+  bool open_;
+};
+
 // --- the stores ---------------------------------------------------------------
 
 // A fresh, empty store held in memory.
 std::unique_ptr<Registry> NewMemoryRegistry();
 
+// How long a write waits for another program's write to end before it
+// fails with kRegLockViolation.
+inline constexpr int kRegBusyTimeoutMs = 15000;
+
 // The SQLite store at a host path, created (with its missing folders, which
 // only the owner may enter, and a file only the owner may read) when
-// missing. Null, with a reason in error, when the file cannot be opened or
-// is not a registry store; such a file is left exactly as it was.
-std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error);
+// missing. A store the process may not write is opened for reading: its
+// writes fail with kRegWriteProtect. Null, with a reason in error and the
+// matching result code in status, when the file cannot be opened or is not
+// a registry store; such a file is left exactly as it was.
+std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error,
+                                             RegStatus* status = nullptr,
+                                             int busyTimeoutMs = kRegBusyTimeoutMs);
 
 // Where the system's store lives: TANDRIX_REGISTRY (a host or DOS path),
 // else the store recorded by the product folder in the current directory,
@@ -145,10 +204,15 @@ inline constexpr const char kStoreKey[] = "Store";
 inline constexpr std::size_t kMaxStorePath = 4096;
 std::string RecordedRegistryPath(const std::string& productFolder);
 
-// The store that system code uses. On first use it opens the SQLite store
-// at DefaultRegistryPath(); when that fails, every call of the returned
-// store fails with kRegBadDb and SystemRegistryError() says why.
+// The store that system code uses: the SQLite store at
+// DefaultRegistryPath(). While it cannot be opened every call fails (with
+// kRegBadDb, or kRegAccessDenied when it may not be made) and
+// SystemRegistryError() says why; each call tries again, and a store that
+// answered it is damaged, read-only or unreachable is opened afresh once no
+// key of it is open, so a store that comes back is used at once.
 Registry& SystemRegistry();
+// Why the system store cannot be opened right now; empty when it can (or
+// when another store was installed).
 std::string SystemRegistryError();
 
 // Replaces the system store (tests install a memory store or a temporary

@@ -43,6 +43,7 @@ class MemoryRegistry final : public Registry {
 
   RegStatus CreateKey(HKey parent, std::string_view subKey, HKey& result) override {
     std::lock_guard lock(mutex_);
+    if (doomed_ != kRegOk) return doomed_;
     Node* node = nullptr;
     KeyId id = 0;
     if (RegStatus s = Resolve(parent, node, id); s != kRegOk) return s;
@@ -82,6 +83,7 @@ class MemoryRegistry final : public Registry {
   RegStatus SetValueEx(HKey key, std::string_view name, RegType type, const std::uint8_t* data,
                        std::uint32_t size) override {
     std::lock_guard lock(mutex_);
+    if (doomed_ != kRegOk) return doomed_;
     Node* node = nullptr;
     KeyId id = 0;
     if (RegStatus s = Resolve(key, node, id); s != kRegOk) return s;
@@ -120,6 +122,7 @@ class MemoryRegistry final : public Registry {
 
   RegStatus DeleteKey(HKey key, std::string_view subKey) override {
     std::lock_guard lock(mutex_);
+    if (doomed_ != kRegOk) return doomed_;
     Node* node = nullptr;
     KeyId id = 0;
     if (RegStatus s = Resolve(key, node, id); s != kRegOk) return s;
@@ -135,6 +138,7 @@ class MemoryRegistry final : public Registry {
 
   RegStatus DeleteValue(HKey key, std::string_view name) override {
     std::lock_guard lock(mutex_);
+    if (doomed_ != kRegOk) return doomed_;
     Node* node = nullptr;
     KeyId id = 0;
     if (RegStatus s = Resolve(key, node, id); s != kRegOk) return s;
@@ -151,6 +155,29 @@ class MemoryRegistry final : public Registry {
   RegStatus CloseKey(HKey key) override {
     std::lock_guard lock(mutex_);
     return handles_.Remove(key) ? kRegOk : kRegInvalidHandle;
+  }
+
+  // A group keeps a copy of the tree to go back to.
+  RegStatus BeginTransaction() override {
+    std::lock_guard lock(mutex_);
+    if (doomed_ != kRegOk) return doomed_;
+    if (depth_++ == 0) saved_ = Saved{nodes_, nextId_};
+    return kRegOk;
+  }
+
+  RegStatus EndTransaction(bool commit) override {
+    std::lock_guard lock(mutex_);
+    if (depth_ == 0) return kRegInvalidParameter;
+    if (!commit && doomed_ == kRegOk) {
+      nodes_ = std::move(saved_.nodes);
+      nextId_ = saved_.nextId;
+      doomed_ = kRegCancelled;
+    }
+    if (--depth_ > 0) return doomed_;
+    RegStatus s = doomed_;
+    doomed_ = kRegOk;
+    saved_ = Saved{};
+    return commit ? s : kRegOk;
   }
 
  private:
@@ -180,9 +207,17 @@ class MemoryRegistry final : public Registry {
     nodes_.erase(id);
   }
 
+  struct Saved {
+    std::map<KeyId, Node> nodes;
+    KeyId nextId = 0;
+  };
+
   std::mutex mutex_;
   std::map<KeyId, Node> nodes_;
   KeyId nextId_ = kRootId + 1;
+  int depth_ = 0;              // nesting of BeginTransaction
+  RegStatus doomed_ = kRegOk;  // set when the open group was undone
+  Saved saved_;                // the tree as the outermost group found it
   regdetail::HandleTable handles_;
 };
 

@@ -1,11 +1,12 @@
 // The registry store on disk: one SQLite database shared by every program of
 // the system.
 //
-// Every write is its own transaction in WAL mode, so the monitor and the
-// customizer can write at the same time: the last writer wins, a reader
-// never sees half a value, and a process killed in the middle of a write
-// leaves the old value whole. Writers wait for each other (busy timeout)
-// instead of failing.
+// Every write is its own transaction in WAL mode, unless the caller groups
+// writes in one (BeginTransaction), so the monitor and the customizer can
+// write at the same time: the last writer wins, a reader never sees half a
+// value or half a group, and a process killed in the middle of a write
+// leaves the old values whole. Writers wait for each other (busy timeout)
+// instead of failing; readers never wait.
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -28,7 +29,6 @@ using regdetail::kRootId;
 // Marks a database as a registry store ("TDXR"), so a file of another kind
 // is never taken over.
 constexpr int kApplicationId = 0x54445852;
-constexpr int kBusyTimeoutMs = 15000;
 
 const char* const kSchema =
     "CREATE TABLE reg_keys("
@@ -56,6 +56,13 @@ RegStatus MapError(int rc) {
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
       return kRegBadDb;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return kRegLockViolation;
+    case SQLITE_READONLY:
+      return kRegWriteProtect;
+    case SQLITE_FULL:
+      return kRegDiskFull;
     default:
       return kRegIoFailed;
   }
@@ -110,7 +117,7 @@ struct Use {
 
 class SqliteRegistry final : public Registry {
  public:
-  explicit SqliteRegistry(sqlite3* db) : db_(db) {}
+  SqliteRegistry(sqlite3* db, bool readOnly) : db_(db), readOnly_(readOnly) {}
   // The statements are finalized after this body runs; close_v2 lets the
   // connection go once the last of them is gone.
   ~SqliteRegistry() override { sqlite3_close_v2(db_); }
@@ -330,12 +337,9 @@ class SqliteRegistry final : public Registry {
     std::lock_guard lock(mutex_);
     KeyId id = 0;
     if (!handles_.Find(key, id)) return kRegInvalidHandle;
-    // Commits are already whole on disk for any process that opens the
-    // store after a crash of this one; a checkpoint also makes them survive
-    // a power failure. Another process busy in the store makes the
-    // checkpoint stop early, which is fine: it will run one itself.
-    int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-    return rc == SQLITE_OK || rc == SQLITE_BUSY ? kRegOk : MapError(rc);
+    // Inside a group there is nothing whole to flush yet; its end does.
+    if (depth_ > 0) return doomed_;
+    return Checkpoint();
   }
 
   RegStatus CloseKey(HKey key) override {
@@ -343,7 +347,54 @@ class SqliteRegistry final : public Registry {
     return handles_.Remove(key) ? kRegOk : kRegInvalidHandle;
   }
 
+  RegStatus BeginTransaction() override {
+    std::lock_guard lock(mutex_);
+    if (depth_ > 0 && doomed_ != kRegOk) return doomed_;
+    if (readOnly_) return kRegWriteProtect;
+    if (depth_ == 0) {
+      // IMMEDIATE takes the write lock now: a group that read first and
+      // wrote later could otherwise find another writer had come between.
+      if (RegStatus s = Run(begin_); s != kRegOk) {
+        Rollback();
+        return s;
+      }
+      doomed_ = kRegOk;
+    }
+    ++depth_;
+    return kRegOk;
+  }
+
+  RegStatus EndTransaction(bool commit) override {
+    std::lock_guard lock(mutex_);
+    if (depth_ == 0) return kRegInvalidParameter;
+    if (!commit && doomed_ == kRegOk) {
+      Rollback();
+      doomed_ = kRegCancelled;
+    }
+    if (--depth_ > 0) return doomed_;
+    RegStatus s = doomed_;
+    doomed_ = kRegOk;
+    if (s != kRegOk) return commit ? s : kRegOk;
+    s = Commit();
+    if (s != kRegOk) {
+      Rollback();
+      return s;
+    }
+    // The commit is what the original platform's flush stands for: make it
+    // durable here rather than after every value.
+    Checkpoint();
+    return kRegOk;
+  }
+
  private:
+  RegStatus Checkpoint() {    // Commits are already whole on disk for any process that opens the
+    // store after a crash of this one; a checkpoint also makes them survive
+    // a power failure. Another process busy in the store makes the
+    // checkpoint stop early, which is fine: it will run one itself.
+    int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    return rc == SQLITE_OK || rc == SQLITE_BUSY ? kRegOk : MapError(rc);
+  }
+
   RegStatus FindChild(KeyId parent, std::string_view name, KeyId& child) {
     Use u(findChild_);
     findChild_.Bind(1, parent);
@@ -376,14 +427,29 @@ class SqliteRegistry final : public Registry {
     int rc = s.Step();
     return rc == SQLITE_DONE ? kRegOk : MapError(rc);
   }
-  RegStatus Begin() { return Run(begin_); }
+  // Starts one write: its own transaction, or a part of the caller's group
+  // (which a failure before has already undone).
+  RegStatus Begin() {
+    if (readOnly_) return kRegWriteProtect;
+    return depth_ > 0 ? doomed_ : Run(begin_);
+  }
   RegStatus Commit() { return Run(commit_); }
   void Rollback() {
     if (!sqlite3_get_autocommit(db_)) Run(rollback_);
   }
-  // Ends a write transaction begun with Begin(): committed when s and the
-  // commit are kRegOk, rolled back otherwise.
+  // Ends a write begun with Begin(): committed when s and the commit are
+  // kRegOk, rolled back otherwise. Inside a group a failure of the store
+  // undoes the whole group, and the group remembers why.
   RegStatus Finish(RegStatus s) {
+    if (depth_ > 0) {
+      // A key or value that is not there changed nothing; only what the
+      // store itself failed at may have left half a write.
+      if (s != kRegOk && s != kRegFileNotFound && s != kRegKeyDeleted && s != kRegInvalidParameter) {
+        Rollback();
+        doomed_ = s;
+      }
+      return s;
+    }
     if (s == kRegOk) s = Commit();
     if (s != kRegOk) Rollback();
     return s;
@@ -391,7 +457,11 @@ class SqliteRegistry final : public Registry {
 
   std::mutex mutex_;
   sqlite3* db_;
+  const bool readOnly_;  // opened for reading: every write is refused
   regdetail::HandleTable handles_;
+  int depth_ = 0;              // nesting of BeginTransaction
+  RegStatus doomed_ = kRegOk;  // why the open group was undone
+
   Stmt findChild_, insertKey_, keyExists_, getValue_, setValue_, enumKey_, enumValue_,
       deleteValue_, deleteTreeValues_, deleteTreeKeys_, begin_, commit_, rollback_;
 };
@@ -423,30 +493,62 @@ int QueryInt(sqlite3* db, const char* sql, int& value) {
   return rc;
 }
 
+// Why SQLite could not go on, in the store's words, with the result code
+// that goes with it.
+std::string Why(sqlite3* db, int rc, RegStatus& status) {
+  status = MapError(rc);
+  switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      return std::string("not a registry store (") + sqlite3_errmsg(db) + ")";
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return "another program holds it locked";
+    case SQLITE_READONLY:
+      return "it is read-only";
+    case SQLITE_FULL:
+      return "the disk is full";
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      status = kRegAccessDenied;
+      return std::string("it cannot be opened (") + sqlite3_errmsg(db) + ")";
+    default:
+      return sqlite3_errmsg(db);
+  }
+}
+
 // Makes db a registry store: an empty database gets the schema, a store is
-// taken as it is, anything else is refused without a single write.
-bool PrepareStore(sqlite3* db, std::string* error) {
-  auto fail = [&](const std::string& why) {
+// taken as it is, anything else is refused without a single write. A store
+// opened for reading only is taken as it is.
+bool PrepareStore(sqlite3* db, bool readOnly, std::string* error, RegStatus* status) {
+  RegStatus ignored = kRegOk;
+  RegStatus& st = status != nullptr ? *status : ignored;
+  auto fail = [&](int rc) {
+    std::string why = Why(db, rc, st);
     if (error) *error = why;
     return false;
   };
   int appId = 0;
   int tables = 0;
-  if (QueryInt(db, "PRAGMA application_id", appId) != SQLITE_OK ||
-      QueryInt(db, "SELECT count(*) FROM sqlite_master", tables) != SQLITE_OK) {
-    return fail(std::string("not a registry store (") + sqlite3_errmsg(db) + ")");
+  if (int rc = QueryInt(db, "PRAGMA application_id", appId); rc != SQLITE_OK) return fail(rc);
+  if (int rc = QueryInt(db, "SELECT count(*) FROM sqlite_master", tables); rc != SQLITE_OK) {
+    return fail(rc);
   }
   if (appId != kApplicationId && (appId != 0 || tables != 0)) {
-    return fail("not a registry store (the database holds other data)");
-  }
-  char* msg = nullptr;
-  auto exec = [&](const char* sql) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
-    std::string why = msg ? msg : sqlite3_errmsg(db);
-    sqlite3_free(msg);
-    msg = nullptr;
-    fail(why);
+    st = kRegBadDb;
+    if (error) *error = "not a registry store (the database holds other data)";
     return false;
+  }
+  if (readOnly) {
+    if (appId == kApplicationId) return true;
+    st = kRegWriteProtect;
+    if (error) *error = "it is empty and read-only";
+    return false;
+  }
+  auto exec = [&](const char* sql) {
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? true
+                                                                         : fail(sqlite3_errcode(db));
   };
   if (!exec("PRAGMA journal_mode=WAL") || !exec("PRAGMA synchronous=NORMAL")) return false;
   if (appId == kApplicationId) return true;
@@ -454,9 +556,10 @@ bool PrepareStore(sqlite3* db, std::string* error) {
   // Two programs may create the store at the same moment: look again
   // inside the write transaction.
   if (!exec("BEGIN IMMEDIATE")) return false;
-  if (QueryInt(db, "PRAGMA application_id", appId) != SQLITE_OK) {
-    exec("ROLLBACK");
-    return fail(sqlite3_errmsg(db));
+  if (int rc = QueryInt(db, "PRAGMA application_id", appId); rc != SQLITE_OK) {
+    fail(rc);
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return false;
   }
   if (appId == kApplicationId) return exec("COMMIT");
   std::string init = std::string(kSchema) + "PRAGMA application_id=" + std::to_string(kApplicationId) + ";";
@@ -469,45 +572,53 @@ bool PrepareStore(sqlite3* db, std::string* error) {
 
 }  // namespace
 
-std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error) {
-  if (hostPath.empty()) {
-    if (error) *error = "no path";
+std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error,
+                                             RegStatus* status, int busyTimeoutMs) {
+  auto fail = [&](RegStatus s, const std::string& why) -> std::unique_ptr<Registry> {
+    if (error) *error = why;
+    if (status) *status = s;
     return nullptr;
-  }
+  };
+  if (hostPath.empty()) return fail(kRegInvalidParameter, "no path");
   struct stat st;
   if (::stat(hostPath.c_str(), &st) != 0) {
-    if (!MakeParentFolders(hostPath, error)) return nullptr;
+    std::string why;
+    if (!MakeParentFolders(hostPath, &why)) return fail(kRegAccessDenied, why);
     // The store holds the user's settings: only its owner may read it. The
     // WAL files SQLite makes beside it take the same permissions.
     int fd = ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST) {
-      if (error) *error = std::string("cannot create the file: ") + std::strerror(errno);
-      return nullptr;
+      return fail(errno == ENOSPC ? kRegDiskFull : kRegAccessDenied,
+                  std::string("cannot create the file: ") + std::strerror(errno));
     }
     if (fd >= 0) ::close(fd);
   } else if (S_ISDIR(st.st_mode)) {
-    if (error) *error = "it is a folder";
-    return nullptr;
+    return fail(kRegBadDb, "it is a folder");
+  } else if (!S_ISREG(st.st_mode)) {
+    return fail(kRegBadDb, "it is not a regular file");
   }
 
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(hostPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                            nullptr);
   if (rc != SQLITE_OK) {
-    if (error) *error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    RegStatus s = kRegBadDb;
+    std::string why = db ? Why(db, rc, s) : sqlite3_errstr(rc);
     sqlite3_close(db);
-    return nullptr;
+    return fail(s, why);
   }
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  if (!PrepareStore(db, error)) {
+  sqlite3_busy_timeout(db, busyTimeoutMs);
+  // SQLite opens a file it may not write for reading only.
+  const bool readOnly = sqlite3_db_readonly(db, "main") == 1;
+  RegStatus s = kRegBadDb;
+  std::string why;
+  if (!PrepareStore(db, readOnly, &why, &s)) {
     sqlite3_close(db);
-    return nullptr;
+    return fail(s, why);
   }
-  auto store = std::make_unique<SqliteRegistry>(db);
-  if (!store->PrepareAll()) {
-    if (error) *error = sqlite3_errmsg(db);
-    return nullptr;
-  }
+  auto store = std::make_unique<SqliteRegistry>(db, readOnly);
+  if (!store->PrepareAll()) return fail(kRegBadDb, sqlite3_errmsg(db));
+  if (status) *status = kRegOk;
   return store;
 }
 

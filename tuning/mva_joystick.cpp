@@ -26,9 +26,18 @@ enum class Outcome { kOk, kNotInstalled, kNoValue, kFailed };
 
 enum class Where { kDevice, kCurrentSettings };
 
+// The store's status behind the last kFailed, for a caller that wants to
+// say why (the library runs on one thread, as its OEM buffer does).
+RegStatus g_storeFailure = platform::kRegOk;
+
+Outcome StoreFailed(RegStatus s) {
+  g_storeFailure = s;
+  return Outcome::kFailed;
+}
+
 Outcome FromStatus(RegStatus s) {
   if (s == platform::kRegOk) return Outcome::kOk;
-  return s == platform::kRegFileNotFound ? Outcome::kNotInstalled : Outcome::kFailed;
+  return s == platform::kRegFileNotFound ? Outcome::kNotInstalled : StoreFailed(s);
 }
 
 void Put32(std::uint8_t* p, std::int32_t v) {
@@ -91,9 +100,9 @@ Outcome WriteValue(Where where, const std::string& name, platform::RegType type,
   Registry& reg = platform::SystemRegistry();
   ScopedKey key(reg);
   if (Outcome o = ReachKey(reg, where, true, key); o != Outcome::kOk) return o;
-  if (reg.SetValueEx(key.get(), name, type, data, static_cast<std::uint32_t>(size)) !=
-      platform::kRegOk) {
-    return Outcome::kFailed;
+  if (RegStatus s = reg.SetValueEx(key.get(), name, type, data, static_cast<std::uint32_t>(size));
+      s != platform::kRegOk) {
+    return StoreFailed(s);
   }
   key.Close();
   reg.FlushKey(kHKeyLocalMachine);
@@ -118,15 +127,31 @@ Outcome WriteHwConfig(Where where, int slot) {
   return WriteBinary(where, SlotName("Joystick", slot, "Configuration"), MVA_JoyHwConfigBytes());
 }
 
+// Runs writes as one store transaction: another program sees all of them
+// or none. The first failure ends them and undoes what they wrote.
+template <typename Writes>
+Outcome AsOneWhole(Writes writes) {
+  platform::RegTransaction group(platform::SystemRegistry());
+  if (group.status() != platform::kRegOk) return StoreFailed(group.status());
+  Outcome o = writes();
+  if (o == Outcome::kFailed) return o;
+  if (RegStatus s = group.Commit(); s != platform::kRegOk) return StoreFailed(s);
+  return o;
+}
+
 // Binds a slot to the driver under the current settings key, stopping at
 // the first write that fails.
 Outcome BindSlot(int slot) {
-  Outcome o = WriteHwConfig(Where::kCurrentSettings, slot);
-  if (o == Outcome::kOk) o = WriteString(Where::kCurrentSettings, SlotName("Joystick", slot, "OEMName"), kMvaOemName);
-  if (o == Outcome::kOk) {
-    o = WriteString(Where::kCurrentSettings, SlotName("Joystick", slot, "OEMCallout"), kMvaDriverName);
-  }
-  return o;
+  return AsOneWhole([slot] {
+    Outcome o = WriteHwConfig(Where::kCurrentSettings, slot);
+    if (o == Outcome::kOk) {
+      o = WriteString(Where::kCurrentSettings, SlotName("Joystick", slot, "OEMName"), kMvaOemName);
+    }
+    if (o == Outcome::kOk) {
+      o = WriteString(Where::kCurrentSettings, SlotName("Joystick", slot, "OEMCallout"), kMvaDriverName);
+    }
+    return o;
+  });
 }
 
 // --- the OEM configuration --------------------------------------------------------------
@@ -150,7 +175,7 @@ Outcome ReadOem(Registry& reg, HKey deviceKey, int slot, OemBytes& buf, std::uin
   RegStatus s = reg.QueryValueEx(deviceKey, SlotName("Joystick", slot, "OEMConfiguration"), nullptr,
                                  buf.data(), &size);
   if (s == platform::kRegFileNotFound || s == platform::kRegMoreData) return Outcome::kNoValue;
-  if (s != platform::kRegOk) return Outcome::kFailed;
+  if (s != platform::kRegOk) return StoreFailed(s);
   got = size;
   g_oem = buf;
   return Outcome::kOk;
@@ -181,9 +206,10 @@ Outcome UpdateOem(int joyId, std::size_t offset, std::string_view field) {
   std::memset(buf.data() + offset, 0, width);
   std::memcpy(buf.data() + offset, field.data(), std::min(field.size(), width - 1));
   g_oem = buf;
-  if (reg.SetBinary(key.get(), SlotName("Joystick", slot, "OEMConfiguration"), buf.data(),
-                    buf.size()) != platform::kRegOk) {
-    return Outcome::kFailed;
+  if (RegStatus s = reg.SetBinary(key.get(), SlotName("Joystick", slot, "OEMConfiguration"),
+                                  buf.data(), buf.size());
+      s != platform::kRegOk) {
+    return StoreFailed(s);
   }
   key.Close();
   reg.FlushKey(kHKeyLocalMachine);
@@ -285,6 +311,77 @@ std::string FullPathName(std::string_view path) {
   return out;
 }
 
+enum class Applied { kOk, kBadFile, kLongPath, kStoreFailed };
+
+// The tuning values of a file for slot joyId + 1, written as one whole so
+// that no program ever sees the values of two configurations mixed.
+Applied Apply(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {
+  if (!ValidJoyId(joyId)) return Applied::kBadFile;
+  if (MVA_ReadDriverCfg(driverCfg, 0, path) != 0) return Applied::kBadFile;
+  const int slot = joyId + 1;
+
+  // A longer name than the driver's buffer holds would reach it cut short.
+  const std::string file = path.empty() ? std::string(kMvaNoFile) : FullPathName(path);
+  if (file.size() > kMvaMaxCfgPath) return Applied::kLongPath;
+
+  if (!MVA_IsValidAxisMap(driverCfg.axisMap)) driverCfg.axisMap = std::string(kMvaDefaultAxisMap);
+  std::array<MVA_AxisTable, 8> tables;
+  for (int axis = 0; axis < 8; ++axis) tables[static_cast<std::size_t>(axis)] = MVA_MakeAxisTable(driverCfg, axis);
+  const std::string filter(1, static_cast<char>('0' + (driverCfg.hpfm & 7)));
+
+  // Joystick keys that are not there leave nothing to write; the slot
+  // lookup after this reports that. A write that fails on keys that are
+  // there means the values are not live, which the caller must hear.
+  const Outcome o = AsOneWhole([&] {
+    auto failed = [](Outcome w) { return w == Outcome::kFailed; };
+    if (failed(WriteString(Where::kDevice, SlotName("Joy", slot, "ConfigurationFile"), file))) {
+      return Outcome::kFailed;
+    }
+    for (int id = 0; id < kMvaJoystickSlots; ++id) {
+      if (failed(UpdateOem(id, kMvaOemAxisMapOffset, driverCfg.axisMap))) return Outcome::kFailed;
+    }
+    if (failed(WriteString(Where::kDevice, SlotName("Joystick", slot, "Filter"), filter)) ||
+        failed(WriteString(Where::kDevice, SlotName("Joystick", slot, "OEMcfgMode"), "DRV"))) {
+      return Outcome::kFailed;
+    }
+    for (int axis = 0; axis < 8; ++axis) {
+      std::string name = SlotName("Joystick", slot, "OEM");
+      name += kMvaAxisLetters[static_cast<std::size_t>(axis)];
+      name += "Axis";
+      if (failed(WriteBinary(Where::kDevice, name,
+                             MVA_AxisTableBytes(tables[static_cast<std::size_t>(axis)])))) {
+        return Outcome::kFailed;
+      }
+    }
+    if (failed(WriteBinary(Where::kDevice, SlotName("Joystick", slot, "Sensitivity"),
+                           MVA_SensitivityBytes(MVA_MakeSensitivity(driverCfg))))) {
+      return Outcome::kFailed;
+    }
+    return Outcome::kOk;
+  });
+  return o == Outcome::kFailed ? Applied::kStoreFailed : Applied::kOk;
+}
+
+// The first slot bound to the driver: kOk, kNotInstalled when none is (or
+// the keys are not there), kFailed when the store could not be read.
+Outcome FindSlot(int& joyId) {
+  joyId = -1;
+  Registry& reg = platform::SystemRegistry();
+  ScopedKey key(reg);
+  if (Outcome o = ReachKey(reg, Where::kCurrentSettings, false, key); o != Outcome::kOk) return o;
+  for (int slot = 1; slot <= kMvaJoystickSlots; ++slot) {
+    RegValue v;
+    RegStatus s = reg.QueryValue(key.get(), SlotName("Joystick", slot, "OEMCallout"), v);
+    if (s == platform::kRegFileNotFound) continue;
+    if (s != platform::kRegOk) return StoreFailed(s);
+    if (TextOf(v) == kMvaDriverName) {
+      joyId = slot - 1;
+      return Outcome::kOk;
+    }
+  }
+  return Outcome::kNotInstalled;
+}
+
 }  // namespace
 
 // --- layouts ----------------------------------------------------------------------------------
@@ -336,17 +433,31 @@ const std::array<std::uint8_t, kMvaOemConfigurationSize>& MVA_OemConfigurationBu
 
 // --- operations -------------------------------------------------------------------------
 
-static int ActivateCfgFileBody(std::string_view path) {
+static int ActivateCfgFileBody(std::string_view path, MVA_ActivateError* why) {
+  MVA_ActivateError error;
+  auto fail = [&](int result, MVA_ActivateError::Kind kind) {
+    error.kind = kind;
+    error.storeStatus = kind == MVA_ActivateError::kStore ? g_storeFailure : platform::kRegOk;
+    if (why != nullptr) *why = error;
+    return result;
+  };
+  if (why != nullptr) *why = error;
   MVA_DriverCfg cfg;
-  int applied = MVA_ApplyCfgFile(cfg, path, 0);
+  const Applied applied = Apply(cfg, path, 0);
   MVA_FreeDriverCfg(cfg);
-  if (applied != 0) return -1;
+  if (applied == Applied::kBadFile) return fail(-1, MVA_ActivateError::kFile);
+  if (applied == Applied::kLongPath) return fail(-1, MVA_ActivateError::kLongPath);
+  if (applied == Applied::kStoreFailed) return fail(-1, MVA_ActivateError::kStore);
 
   int joyId = -1;
-  if (MVA_FindJoystickId(joyId) != 0) return -2;
+  if (Outcome o = FindSlot(joyId); o != Outcome::kOk) {
+    return o == Outcome::kFailed ? fail(-1, MVA_ActivateError::kStore)
+                                 : fail(-2, MVA_ActivateError::kNoSlot);
+  }
   const int slot = joyId + 1;
   platform::JoystickService& service = platform::SystemJoystickService();
 
+  // The tuning is committed by now: the driver reads it when told.
   MVA_OpenDriver();  // a missing driver still gets its registry values
   bool ok = WriteHwConfig(Where::kDevice, slot) == Outcome::kOk;
   service.ConfigChanged(0);
@@ -355,68 +466,14 @@ static int ActivateCfgFileBody(std::string_view path) {
   ok = WriteHwConfig(Where::kCurrentSettings, slot) == Outcome::kOk && ok;
   service.ConfigChanged(0);
   MVA_CloseDriver();
-  return ok ? 0 : -1;
+  return ok ? 0 : fail(-1, MVA_ActivateError::kStore);
 }
 
 static int ApplyCfgFileBody(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {
-  if (!ValidJoyId(joyId)) return 1;
-  if (MVA_ReadDriverCfg(driverCfg, 0, path) != 0) return 1;
-  const int slot = joyId + 1;
-
-  // A longer name than the driver's buffer holds would reach it cut short.
-  const std::string file = path.empty() ? std::string(kMvaNoFile) : FullPathName(path);
-  if (file.size() > kMvaMaxCfgPath) return 1;
-
-  // Joystick keys that are not there leave nothing to write; the slot
-  // lookup after this reports that. A write that fails on keys that are
-  // there means the values are not live, which the caller must hear.
-  auto failed = [](Outcome o) { return o == Outcome::kFailed; };
-  if (failed(WriteString(Where::kDevice, SlotName("Joy", slot, "ConfigurationFile"), file))) return 1;
-
-  if (!MVA_IsValidAxisMap(driverCfg.axisMap)) driverCfg.axisMap = std::string(kMvaDefaultAxisMap);
-  for (int id = 0; id < kMvaJoystickSlots; ++id) {
-    if (failed(UpdateOem(id, kMvaOemAxisMapOffset, driverCfg.axisMap))) return 1;
-  }
-
-  const std::string filter(1, static_cast<char>('0' + (driverCfg.hpfm & 7)));
-  if (failed(WriteString(Where::kDevice, SlotName("Joystick", slot, "Filter"), filter))) return 1;
-
-  std::array<MVA_AxisTable, 8> tables;
-  for (int axis = 0; axis < 8; ++axis) tables[static_cast<std::size_t>(axis)] = MVA_MakeAxisTable(driverCfg, axis);
-
-  if (failed(WriteString(Where::kDevice, SlotName("Joystick", slot, "OEMcfgMode"), "DRV"))) return 1;
-  for (int axis = 0; axis < 8; ++axis) {
-    std::string name = SlotName("Joystick", slot, "OEM");
-    name += kMvaAxisLetters[static_cast<std::size_t>(axis)];
-    name += "Axis";
-    if (failed(WriteBinary(Where::kDevice, name, MVA_AxisTableBytes(tables[static_cast<std::size_t>(axis)])))) {
-      return 1;
-    }
-  }
-  if (failed(WriteBinary(Where::kDevice, SlotName("Joystick", slot, "Sensitivity"),
-                         MVA_SensitivityBytes(MVA_MakeSensitivity(driverCfg))))) {
-    return 1;
-  }
-  return 0;
+  return Apply(driverCfg, path, joyId) == Applied::kOk ? 0 : 1;
 }
 
-int MVA_FindJoystickId(int& joyId) {
-  joyId = -1;
-  Registry& reg = platform::SystemRegistry();
-  ScopedKey key(reg);
-  if (ReachKey(reg, Where::kCurrentSettings, false, key) != Outcome::kOk) return -1;
-  for (int slot = 1; slot <= kMvaJoystickSlots; ++slot) {
-    RegValue v;
-    if (reg.QueryValue(key.get(), SlotName("Joystick", slot, "OEMCallout"), v) != platform::kRegOk) {
-      continue;
-    }
-    if (TextOf(v) == kMvaDriverName) {
-      joyId = slot - 1;
-      return 0;
-    }
-  }
-  return -1;
-}
+int MVA_FindJoystickId(int& joyId) { return FindSlot(joyId) == Outcome::kOk ? 0 : -1; }
 
 int MVA_SetupJoystick(int joyId, int comPort, std::string_view axisMap) {
   MVA_OpenDriver();
@@ -472,8 +529,10 @@ int MVA_GetLevel(std::string& buffer, std::size_t size) { return GetPrivate("Tan
 int MVA_SetOrientation(std::string_view text) { return SetPrivate("TandrixOrientation", text); }
 int MVA_SetLevel(std::string_view text) { return SetPrivate("TandrixLevel", text); }
 
-int MVA_ActivateCfgFile(std::string_view path) {
-  return mva_detail::NoThrow(-1, [&] { return ActivateCfgFileBody(path); });
+int MVA_ActivateCfgFile(std::string_view path) { return MVA_ActivateCfgFile(path, nullptr); }
+
+int MVA_ActivateCfgFile(std::string_view path, MVA_ActivateError* why) {
+  return mva_detail::NoThrow(-1, [&] { return ActivateCfgFileBody(path, why); });
 }
 
 int MVA_ApplyCfgFile(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {

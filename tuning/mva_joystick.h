@@ -75,12 +75,24 @@ const std::array<std::uint8_t, kMvaOemConfigurationSize>& MVA_OemConfigurationBu
 
 // Makes the configuration file at path the live tuning (an empty path means
 // no path was given). 0 done; -1 the file could not be read or its values
-// could not be written; -2 no joystick slot belongs to the driver.
+// could not be written; -2 no joystick slot belongs to the driver. The
+// tuning values become visible to other programs together or not at all.
 int MVA_ActivateCfgFile(std::string_view path);
 
-// Writes the tuning values of the file for slot joyId + 1 and leaves its
-// driver view in driverCfg. 0 done; 1 the file could not be read or the
-// values could not be written.
+// Why an activation failed, for a caller that tells more than the result:
+// the file (unreadable), its full path (longer than the driver takes), the
+// store (unavailable, locked, read-only, full: the same activation can
+// succeed once the store works again; storeStatus says what it answered),
+// or no slot bound to the driver.
+struct MVA_ActivateError {
+  enum Kind { kNone, kFile, kLongPath, kStore, kNoSlot } kind = kNone;
+  long storeStatus = 0;  // a platform::RegStatus
+};
+int MVA_ActivateCfgFile(std::string_view path, MVA_ActivateError* why);
+
+// Writes the tuning values of the file for slot joyId + 1, as one store
+// transaction, and leaves its driver view in driverCfg. 0 done; 1 the file
+// could not be read or the values could not be written (then none was).
 int MVA_ApplyCfgFile(MVA_DriverCfg& driverCfg, std::string_view path, int joyId);
 
 // The joystick id of the first slot bound to the driver. 0, or -1 (and

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <functional>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -295,6 +297,97 @@ TEST_F(WatcherTest, UnreadableConfigurationIsLoggedOnce) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("Win95: Driver failed to load configuration file defaults\\Missing.vcg: ", 0), 0u);
   EXPECT_EQ(host.prompts, 0);
+}
+
+// The store locked, damaged or gone while a listed game runs: the monitor
+// keeps watching, logs the outage once with its cause, and makes the
+// game's configuration live at the first tick after the store is back.
+TEST_F(WatcherTest, AStoreThatComesBackGetsTheRunningGamesConfiguration) {
+  const std::string path = dir.Host("store/registry.db");
+  const std::string good = dir.Host("good.db");
+  {
+    std::string error;
+    auto seeded = platform::OpenSqliteRegistry(good, &error);
+    ASSERT_TRUE(seeded) << error;
+    platform::SetSystemRegistry(std::move(seeded));
+    Bind(true);
+    platform::SetSystemRegistry(platform::NewMemoryRegistry());  // the file is whole and closed
+  }
+  ScopedEnv env("TANDRIX_REGISTRY", path.c_str());
+  std::unique_ptr<platform::Registry> locker;
+  struct Row {
+    const char* what;
+    std::function<void()> breakIt, mend;
+    const char* cause;
+  };
+  const Row rows[] = {
+      {"locked",
+       [&] {
+         std::string error;
+         // Writes give up after 50 ms instead of the usual wait.
+         platform::SetSystemRegistry(platform::OpenSqliteRegistry(path, &error, nullptr, 50));
+         locker = platform::OpenSqliteRegistry(path, &error);
+         ASSERT_EQ(locker->BeginTransaction(), platform::kRegOk);
+       },
+       [&] { locker.reset(); },  // ending the connection ends its transaction
+       "(another program holds the registry store locked)"},
+      {"not a store",
+       [&] {
+         dir.Write("store/registry.db", std::string(4096, 'j'));
+         platform::SetSystemRegistry(nullptr);
+       },
+       [&] { std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing); },
+       "not a registry store"},
+      {"a folder",
+       [&] {
+         std::filesystem::remove(path);
+         std::filesystem::create_directory(path);
+         platform::SetSystemRegistry(nullptr);
+       },
+       [&] {
+         std::filesystem::remove(path);
+         std::filesystem::copy_file(good, path);
+       },
+       "it is a folder"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::create_directories(dir.Host("store"));
+    std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(dir.Host("error.log"));
+    const std::size_t shown = host.instructions.size();
+    row.breakIt();
+
+    EXPECT_EQ(Tick({quakeExe, other}), 1);
+    EXPECT_EQ(Tick({quakeExe, other}), 1);
+    EXPECT_FALSE(LiveIs("ann\\quake.vcg"));
+    EXPECT_EQ(host.instructions.size(), shown);
+    std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("Win95: Driver failed to load configuration file ann\\quake.vcg (", 0), 0u)
+        << lines[0];
+    EXPECT_NE(lines[0].find(row.cause), std::string::npos) << lines[0];
+
+    row.mend();
+    EXPECT_EQ(Tick({quakeExe, other}), 1);
+    EXPECT_TRUE(LiveIs("ann\\quake.vcg"));
+    EXPECT_EQ(host.instructions.size(), shown + 1);
+    EXPECT_EQ(Ini("Tandmon.ini", "Games", "Current"), "quake.vcg");
+    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(Tick({other}), 0);
+    EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
+  }
+}
+
+// A configuration file that cannot be read is not the store's fault: it is
+// logged once and not tried again while the game runs.
+TEST_F(WatcherTest, ABadGameConfigurationIsNotRetried) {
+  std::filesystem::remove(dir.Host("ann/quake.vcg"));
+  std::filesystem::remove(dir.Host("defaults/quake.vcg"));
+  EXPECT_EQ(Tick({quakeExe, other}), 1);
+  EXPECT_EQ(Tick({quakeExe, other}), 1);
+  EXPECT_EQ(state.retryEntry, nullptr);
+  EXPECT_EQ(LogLines().size(), 1u);
 }
 
 TEST_F(WatcherTest, ServiceSetupFollowsTheServiceProgram) {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -161,6 +163,77 @@ TEST(RegistrySqlite, TheSystemStoreOpensOnFirstUseOrFailsEveryCallWithAReason) {
     EXPECT_EQ(dir.Read("junk.db"), std::string(2048, 'j'));
   }
   SetSystemRegistry(nullptr);
+}
+
+// A store that cannot be used comes back without a restart once it is
+// mended: the system store opens it again at the next call.
+TEST(RegistrySqlite, TheSystemStoreComesBackWhenMended) {
+  TempDir dir;
+  const std::string path = dir.Host("registry.db");
+  {
+    auto good = Open(path);
+    HKey k = kNoKey;
+    ASSERT_EQ(good->CreateKey(kHKeyLocalMachine, "Seen", k), kRegOk);
+    good->CloseKey(k);
+  }
+  ASSERT_EQ(::rename(path.c_str(), dir.Host("good.db").c_str()), 0);
+  struct Row {
+    const char* what;
+    std::function<void()> breakIt;
+    const char* why;
+  };
+  const Row rows[] = {
+      {"not a store", [&] { dir.Write("registry.db", std::string(4096, 'j')); }, "not a registry store"},
+      {"a folder", [&] { ::mkdir(path.c_str(), 0700); }, "it is a folder"},
+  };
+  ScopedEnv r("TANDRIX_REGISTRY", path.c_str());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.breakIt();
+    SetSystemRegistry(nullptr);
+    Registry& reg = SystemRegistry();
+    HKey k = kNoKey;
+    for (int call = 0; call < 2; ++call) {
+      EXPECT_EQ(reg.OpenKey(kHKeyLocalMachine, "Seen", k), kRegBadDb);
+    }
+    EXPECT_NE(SystemRegistryError().find(row.why), std::string::npos) << SystemRegistryError();
+    std::filesystem::remove_all(path);
+    std::filesystem::copy_file(dir.Host("good.db"), path);
+    EXPECT_EQ(reg.OpenKey(kHKeyLocalMachine, "Seen", k), kRegOk);
+    EXPECT_EQ(SystemRegistryError(), "");
+    reg.CloseKey(k);
+    SetSystemRegistry(nullptr);
+    std::filesystem::remove_all(path);
+  }
+}
+
+// While one program's group is open, another reads the values as they
+// were, and its writes wait for the group (here only briefly) and then
+// fail with the lock named.
+TEST(RegistrySqlite, AnOpenGroupIsInvisibleAndHoldsOffOtherWriters) {
+  TempDir dir;
+  auto a = Open(dir.Host("r.db"));
+  std::string error;
+  auto b = OpenSqliteRegistry(dir.Host("r.db"), &error, nullptr, 50);
+  ASSERT_TRUE(b) << error;
+  HKey ka = kNoKey, kb = kNoKey;
+  ASSERT_EQ(a->CreateKey(kHKeyLocalMachine, "K", ka), kRegOk);
+  ASSERT_EQ(a->SetString(ka, "v", "one"), kRegOk);
+  ASSERT_EQ(b->OpenKey(kHKeyLocalMachine, "K", kb), kRegOk);
+
+  ASSERT_EQ(a->BeginTransaction(), kRegOk);
+  ASSERT_EQ(a->SetString(ka, "v", "two"), kRegOk);
+  RegValue v;
+  ASSERT_EQ(b->QueryValue(kb, "v", v), kRegOk);
+  EXPECT_EQ(std::string(v.data.begin(), v.data.end()), std::string("one", 4));
+  EXPECT_EQ(b->SetString(kb, "w", "x"), kRegLockViolation);
+  EXPECT_EQ(b->BeginTransaction(), kRegLockViolation);
+  ASSERT_EQ(a->EndTransaction(true), kRegOk);
+
+  ASSERT_EQ(b->QueryValue(kb, "v", v), kRegOk);
+  EXPECT_EQ(std::string(v.data.begin(), v.data.end()), std::string("two", 4));
+  EXPECT_EQ(b->SetString(kb, "w", "x"), kRegOk);
+  EXPECT_EQ(RegErrorText(kRegLockViolation), "error 33 (another program holds the registry store locked)");
 }
 
 // Two connections, as two programs would have, see each other's writes at

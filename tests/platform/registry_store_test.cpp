@@ -192,6 +192,58 @@ TEST_P(RegistryStoreTest, QueryFollowsTheBufferSizeRules) {
   }
 }
 
+// Groups nest; the outermost end decides. Abandoning an inner group undoes
+// the whole, and the rest of the group's writes fail instead of landing
+// outside it.
+TEST_P(RegistryStoreTest, ATransactionKeepsAllOfItsWritesOrNone) {
+  HKey keep = Create("Keep");
+  ASSERT_EQ(reg->SetString(keep, "v", "old"), kRegOk);
+  auto text = [&](const char* key, const char* name) {
+    HKey k = kNoKey;
+    RegValue v;
+    if (reg->OpenKey(kHKeyLocalMachine, key, k) != kRegOk) return std::string("-");
+    RegStatus s = reg->QueryValue(k, name, v);
+    reg->CloseKey(k);
+    return s == kRegOk ? std::string(v.data.begin(), v.data.end() - 1) : std::string("-");
+  };
+  struct Row {
+    const char* what;
+    bool innerCommits, outerCommits;
+    RegStatus outerEnd;
+    const char* after;  // Keep\v afterwards
+  };
+  const Row rows[] = {
+      {"both commit", true, true, kRegOk, "new"},
+      {"outer undoes", true, false, kRegOk, "old"},
+      {"inner undoes", false, true, kRegCancelled, "old"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_EQ(reg->SetString(keep, "v", "old"), kRegOk);
+    reg->DeleteKey(kHKeyLocalMachine, "New");
+    ASSERT_EQ(reg->BeginTransaction(), kRegOk);
+    ASSERT_EQ(reg->SetString(keep, "v", "new"), kRegOk);
+    ASSERT_EQ(reg->BeginTransaction(), kRegOk);
+    HKey made = Create("New\\Deep");
+    ASSERT_EQ(reg->SetString(made, "w", "x"), kRegOk);
+    EXPECT_EQ(reg->DeleteValue(made, "absent"), kRegFileNotFound);  // not a failure of the group
+    EXPECT_EQ(reg->EndTransaction(row.innerCommits), row.innerCommits ? kRegOk : kRegCancelled);
+    if (!row.innerCommits) {
+      EXPECT_EQ(reg->SetString(keep, "late", "y"), kRegCancelled);
+      EXPECT_EQ(reg->BeginTransaction(), kRegCancelled);
+    }
+    EXPECT_EQ(reg->EndTransaction(row.outerCommits), row.outerEnd);
+    reg->CloseKey(made);
+    EXPECT_EQ(text("Keep", "v"), row.after);
+    EXPECT_EQ(text("New\\Deep", "w"), std::string(row.after) == "new" ? "x" : "-");
+    EXPECT_EQ(text("Keep", "late"), "-");
+  }
+  EXPECT_EQ(reg->EndTransaction(true), kRegInvalidParameter);  // none open
+  // After a group, writes stand on their own again.
+  ASSERT_EQ(reg->SetString(keep, "v", "alone"), kRegOk);
+  EXPECT_EQ(text("Keep", "v"), "alone");
+}
+
 TEST_P(RegistryStoreTest, DeletingAKeyTakesItsWholeSubtree) {
   HKey top = Create("Top");
   HKey deep = Create("Top\\Mid\\Deep");

@@ -201,8 +201,16 @@ TEST(JoystickActivate, AStoreThatFailsAWriteIsReportedAsNotApplied) {
     w.Install();
     failing->writes = 0;
     failing->writesBeforeFailure = allowed;
-    EXPECT_EQ(MVA_ActivateCfgFile(dir.Host("c.vcg")), -1);
+    const auto before = w.Dump(kDriverKey);
+    MVA_ActivateError why;
+    EXPECT_EQ(MVA_ActivateCfgFile(dir.Host("c.vcg"), &why), -1);
+    EXPECT_EQ(why.kind, MVA_ActivateError::kStore);
+    EXPECT_EQ(why.storeStatus, platform::kRegIoFailed);
     EXPECT_EQ(w.port->openHandles, 0);  // the driver never stays open
+    // The thirteen tuning values go together: none of them, or all.
+    if (allowed < 13) {
+      EXPECT_EQ(w.Dump(kDriverKey), before);
+    }
   }
 }
 

@@ -101,6 +101,8 @@ class FailingRegistry final : public platform::Registry {
   }
   platform::RegStatus FlushKey(platform::HKey k) override { return inner_->FlushKey(k); }
   platform::RegStatus CloseKey(platform::HKey k) override { return inner_->CloseKey(k); }
+  platform::RegStatus BeginTransaction() override { return inner_->BeginTransaction(); }
+  platform::RegStatus EndTransaction(bool commit) override { return inner_->EndTransaction(commit); }
 
  private:
   std::unique_ptr<platform::Registry> inner_;
