@@ -150,8 +150,24 @@ std::vector<std::string> SerialDevices() {
 
 bool Ok(platform::RegStatus s, const std::string& what, std::string& error) {
   if (s == platform::kRegOk) return true;
-  error = "cannot write " + what + " (error " + std::to_string(s) + ")";
+  error = "cannot write " + what + ": " + platform::RegErrorText(s);
   return false;
+}
+
+// The longest full path a configuration file of the product gets once
+// installed in dir (a DOS path), or empty when every one fits the driver.
+std::string TooLongConfigPath(const fs::path& product, const std::string& dosDir) {
+  std::error_code ec;
+  std::string longest;
+  for (auto it = fs::recursive_directory_iterator(product, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (!platform::EqualsNoCase(it->path().extension().string(), ".vcg")) continue;
+    std::string rel = fs::relative(it->path(), product, ec).string();
+    std::replace(rel.begin(), rel.end(), '/', '\\');
+    std::string full = dosDir + "\\" + rel;
+    if (full.size() > longest.size()) longest = full;
+  }
+  return longest.size() > kMvaMaxCfgPath ? longest : std::string();
 }
 
 bool SeedStore(Registry& reg, const std::string& dosDir, const std::vector<std::string>& ports,
@@ -256,6 +272,15 @@ int Install(const Args& a) {
     auto hostDir = platform::ToHostPath(dirs[0]);
     if (!hostDir) return Fail("not a usable folder: " + dirs[0]);
     dir = fs::absolute(*hostDir, ec);
+  }
+  // Every activation of a configuration whose path the driver cannot take
+  // would fail: refuse before anything is copied.
+  std::string dosDir = platform::ToDosPath(fs::weakly_canonical(dir, ec).string());
+  while (dosDir.size() > 3 && dosDir.back() == '\\') dosDir.pop_back();
+  if (std::string path = TooLongConfigPath(product, dosDir); !path.empty()) {
+    return Fail("cannot install into " + dir.string() + ": the folder is too deep; its configuration file " +
+                path + " would be " + std::to_string(path.size()) + " characters long, over the " +
+                std::to_string(kMvaMaxCfgPath) + " the driver takes. Choose a shorter folder");
   }
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir)) return Fail("cannot create " + dir.string());

@@ -4,8 +4,13 @@
 // key, then "name"="text" for string values, dword:xxxxxxxx for four-byte
 // numbers, hex:.. for binary values and hex(type):.. for anything a plain
 // form would not give back byte for byte (a string without its zero, one
-// holding control characters ...). Import takes the same text, and "[-KEY]"
-// and "name"=- to delete. A file with a mistake anywhere changes nothing.
+// holding control characters ...), the type in hexadecimal as regedit
+// writes it. Import takes the same text, and "[-KEY]" and "name"=- to
+// delete. It refuses what the system's registry refuses (keys deeper than
+// 512 levels, key names over 255 characters, value names over 16,383) when
+// it reads the file, and applies the whole file in one store transaction:
+// a file with a mistake anywhere, or a store that fails half-way, changes
+// nothing.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -30,6 +35,7 @@ using platform::RegValue;
 
 constexpr std::string_view kRootName = "HKEY_LOCAL_MACHINE";
 constexpr std::size_t kHexLineWidth = 77;  // regedit's wrapping, roughly 80 columns
+constexpr std::size_t kMaxKeyDepth = 512;   // levels below the root
 
 // The store of the system, or a message saying why it cannot be used.
 Registry* OpenStore() {
@@ -107,25 +113,60 @@ std::string ValueLine(const std::string& name, const RegValue& v) {
     return line + buf;
   }
   if (v.type == platform::kRegBinary) return Hex(line + "hex:", v.data);
-  return Hex(line + "hex(" + std::to_string(v.type) + "):", v.data);
+  char type[16];
+  std::snprintf(type, sizeof type, "hex(%x):", v.type);
+  return Hex(line + type, v.data);
 }
 
-bool ExportKey(Registry& reg, HKey key, const std::string& fullName, std::string& out) {
-  out += "[" + fullName + "]\n";
+// Levels of a key path below the root ("" is the root itself).
+std::size_t Depth(std::string_view relative) {
+  if (relative.empty()) return 0;
+  return static_cast<std::size_t>(std::count(relative.begin(), relative.end(), '\\')) + 1;
+}
+
+void WriteKey(Registry& reg, HKey key, const std::string& fullName, std::FILE* out) {
+  std::string text = "[" + fullName + "]\n";
   std::string name;
   RegValue v;
   for (std::uint32_t i = 0; reg.EnumValue(key, i, name, v) == platform::kRegOk; ++i) {
-    out += ValueLine(name, v) + "\n";
+    text += ValueLine(name, v) + "\n";
   }
-  out += "\n";
-  std::vector<std::string> subkeys;
-  for (std::uint32_t i = 0; reg.EnumKey(key, i, name) == platform::kRegOk; ++i) subkeys.push_back(name);
-  for (const auto& s : subkeys) {
-    platform::ScopedKey sub(reg);
-    if (reg.OpenKey(key, s, sub.handle()) != platform::kRegOk) continue;  // deleted meanwhile
-    ExportKey(reg, sub.get(), fullName + "\\" + s, out);
+  text += "\n";
+  std::fwrite(text.data(), 1, text.size(), out);
+}
+
+// Writes key and every key below it, depth first in name order, as it goes.
+// The walk keeps its own stack and the one path of the key it is at: a
+// store may hold keys deeper than any call stack. Keys deeper than an
+// import would take are left out and counted in skipped.
+void ExportTree(Registry& reg, HKey top, std::string path, std::size_t topDepth, std::FILE* out,
+                std::size_t& skipped) {
+  struct Level {
+    HKey key;
+    std::uint32_t next;        // index of the next subkey to visit
+    std::size_t pathLength;    // path's length at this key
+  };
+  WriteKey(reg, top, path, out);
+  std::vector<Level> stack{{top, 0, path.size()}};
+  while (!stack.empty()) {
+    Level& level = stack.back();
+    path.resize(level.pathLength);
+    std::string name;
+    if (reg.EnumKey(level.key, level.next++, name) != platform::kRegOk) {
+      if (stack.size() > 1) reg.CloseKey(level.key);  // the top is the caller's
+      stack.pop_back();
+      continue;
+    }
+    if (topDepth + stack.size() > kMaxKeyDepth) {
+      ++skipped;
+      continue;
+    }
+    HKey sub = platform::kNoKey;
+    if (reg.OpenKey(level.key, name, sub) != platform::kRegOk) continue;  // deleted meanwhile
+    path += "\\" + name;
+    WriteKey(reg, sub, path, out);
+    stack.push_back({sub, 0, path.size()});
   }
-  return true;
 }
 
 int Export(const Args& a) {
@@ -141,12 +182,18 @@ int Export(const Args& a) {
   platform::ScopedKey key(*reg);
   platform::RegStatus s = reg->OpenKey(kHKeyLocalMachine, relative, key.handle());
   if (s == platform::kRegFileNotFound) return Fail("no such key: " + a[1]);
-  if (s != platform::kRegOk) return Fail("cannot read the key (error " + std::to_string(s) + ")");
-  std::string out = "REGEDIT4\n\n";
-  ExportKey(*reg, key.get(), relative.empty() ? std::string(kRootName)
-                                              : std::string(kRootName) + "\\" + relative, out);
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : Fail("cannot write the output");
+  if (s != platform::kRegOk) return Fail("cannot read the key: " + platform::RegErrorText(s));
+  std::fputs("REGEDIT4\n\n", stdout);
+  std::size_t skipped = 0;
+  ExportTree(*reg, key.get(),
+             relative.empty() ? std::string(kRootName) : std::string(kRootName) + "\\" + relative,
+             Depth(relative), stdout, skipped);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) return Fail("cannot write the output");
+  if (skipped > 0) {
+    return Fail(std::to_string(skipped) + " key(s) deeper than " + std::to_string(kMaxKeyDepth) +
+                " levels left out; delete them or export a key nearer to them");
+  }
+  return 0;
 }
 
 // --- import ---------------------------------------------------------------------------
@@ -161,7 +208,8 @@ struct Op {
 class Parser {
  public:
   Parser(std::string file, const std::string& text) : file_(std::move(file)) {
-    std::size_t start = 0;
+    // Editors that save UTF-8 may put a byte-order mark before REGEDIT4.
+    std::size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (start <= text.size()) {
       std::size_t end = text.find('\n', start);
       std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
@@ -190,7 +238,10 @@ class Parser {
         if (remove) inner.remove_prefix(1);
         auto rel = RelativeKey(inner);
         if (!rel) return Error(i, "only HKEY_LOCAL_MACHINE is kept in the store");
-        if (!ValidKey(*rel)) return Error(i, "a bad key name");
+        if (!ValidKey(*rel)) return Error(i, "a bad key name (empty, or over 255 characters)");
+        if (Depth(*rel) > kMaxKeyDepth) {
+          return Error(i, "the key is deeper than " + std::to_string(kMaxKeyDepth) + " levels");
+        }
         if (remove) {
           if (rel->empty()) return Error(i, "the root cannot be deleted");
           ops.push_back({Op::kDeleteKey, *rel, "", {}});
@@ -203,7 +254,7 @@ class Parser {
       }
       // A value; hex values may go on over lines that end in a backslash.
       std::string joined(line);
-      while (!joined.empty() && joined.back() == '\\' && IsHex(joined) && i + 1 < lines_.size()) {
+      while (!joined.empty() && joined.back() == '\\' && IsHexValue(joined) && i + 1 < lines_.size()) {
         joined.pop_back();
         joined += Trim(lines_[++i]);
       }
@@ -214,6 +265,10 @@ class Parser {
         rest.remove_prefix(1);
       } else if (rest[0] == '"') {
         if (!Unquote(rest, op.name)) return Error(i, "a value name must be quoted text");
+        if (op.name.size() > platform::kMaxValueNameLength) {
+          return Error(i, "the value name is longer than " +
+                              std::to_string(platform::kMaxValueNameLength) + " characters");
+        }
       } else {
         return Error(i, "expected [KEY], \"name\"=value or @=value");
       }
@@ -254,9 +309,17 @@ class Parser {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     return s;
   }
-  static bool IsHex(const std::string& line) {
-    std::size_t eq = line.find("=hex");
-    return eq != std::string::npos;
+  // A "name"=hex... or @=hex... line, blanks around the = allowed.
+  static bool IsHexValue(std::string_view line) {
+    std::string name;
+    if (!line.empty() && line[0] == '@') {
+      line.remove_prefix(1);
+    } else if (line.empty() || line[0] != '"' || !Unquote(line, name)) {
+      return false;
+    }
+    line = Trim(line);
+    if (line.empty() || line[0] != '=') return false;
+    return Trim(line.substr(1)).substr(0, 3) == "hex";
   }
   static bool ValidKey(const std::string& key) {
     if (key.empty()) return true;
@@ -338,6 +401,12 @@ int Import(const Args& a) {
 
   Registry* reg = OpenStore();
   if (!reg) return 1;
+  // One transaction: a failure anywhere leaves the store as it was.
+  platform::RegTransaction whole(*reg);
+  if (whole.status() != platform::kRegOk) {
+    return Fail("cannot write the registry store " + platform::DefaultRegistryPath() + ": " +
+                platform::RegErrorText(whole.status()) + "; nothing was changed");
+  }
   for (const Op& op : ops) {
     platform::ScopedKey key(*reg);
     platform::RegStatus s = platform::kRegOk;
@@ -363,9 +432,13 @@ int Import(const Args& a) {
         break;
     }
     if (s != platform::kRegOk) {
-      return Fail("cannot write " + std::string(kRootName) + "\\" + op.key + " (error " +
-                  std::to_string(s) + "); the values before it were written");
+      return Fail("cannot write " + std::string(kRootName) + (op.key.empty() ? "" : "\\") + op.key +
+                  (op.name.empty() ? "" : " \"" + op.name + "\"") + ": " + platform::RegErrorText(s) +
+                  "; nothing was changed");
     }
+  }
+  if (platform::RegStatus s = whole.Commit(); s != platform::kRegOk) {
+    return Fail("cannot write the registry store: " + platform::RegErrorText(s) + "; nothing was changed");
   }
   reg->FlushKey(kHKeyLocalMachine);
   return 0;

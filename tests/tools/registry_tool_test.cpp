@@ -1,12 +1,15 @@
 // tandrix install, reg export / import and vcg activate, end to end against
 // a registry store in a temporary folder.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/dospath.h"
+#include "platform/registry.h"
 #include "run_tool.h"
 #include "support/tempdir.h"
 
@@ -29,6 +32,13 @@ std::string Tool(const std::vector<std::string>& args, const std::string& cwd, i
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// "\\k\\k..." n levels deep.
+std::string Levels(int n) {
+  std::string path;
+  for (int i = 0; i < n; ++i) path += "\\k";
+  return path;
+}
 
 TEST(InstallTool, InstallThenActivateTheStockConfiguration) {
   TempDir t;
@@ -91,6 +101,26 @@ TEST(InstallTool, RunningItTwiceKeepsTheUsersFilesAndGivesTheSameState) {
   const std::string after = Tool({"reg", "export"}, t.path());
   EXPECT_TRUE(Contains(after, "43,4f,4d,33,00,78,59")) << after;
   EXPECT_FALSE(Contains(after, "\"COM1\"="));
+}
+
+// A folder whose configuration paths the driver could not take is refused
+// before anything is copied; one just short enough is taken.
+TEST(InstallTool, RefusesAFolderTooDeepForItsConfigurationPaths) {
+  TempDir t;
+  t.Write("product/defaults/Generic.vcg", "stock\n");  // "\\defaults\\Generic.vcg": 21 characters
+  ScopedEnv product("TANDRIX_PRODUCT", t.Host("product").c_str());
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("registry.db").c_str());
+  ScopedEnv ports("TANDRIX_SERIAL_PORTS", "");
+  const std::size_t base = platform::ToDosPath(t.path()).size() + 1;
+  const std::string fits = std::string(255 - 21 - base, 'f');
+  const std::string deep = fits + "g";
+  auto r = RunTool({"install", deep}, t.path());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(Contains(r.err, "too deep")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "256 characters")) << r.err;
+  EXPECT_FALSE(t.Exists(deep));
+  Tool({"install", fits}, t.path());
+  EXPECT_TRUE(t.Exists(fits + "/defaults/Generic.vcg"));
 }
 
 TEST(RegTool, ImportAndExportGiveEveryValueBack) {
@@ -162,6 +192,10 @@ TEST(RegTool, ABadFileChangesNothingAndSaysWhere) {
       {"empty key part", "REGEDIT4\n[HKLM\\K\\\\L]\n", "bad.reg:2:"},
       {"the root deleted", "REGEDIT4\n[-HKEY_LOCAL_MACHINE]\n", "bad.reg:2:"},
       {"unclosed key", "REGEDIT4\n[HKLM\\K\n", "bad.reg:2:"},
+      {"key name over 255", "REGEDIT4\n[HKLM\\K]\n[HKLM\\" + std::string(256, 'k') + "]\n", "bad.reg:3:"},
+      {"value name over 16383", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"2\"\n\"" + std::string(16384, 'n') + "\"=\"1\"\n",
+       "bad.reg:4:"},
+      {"513 levels", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"2\"\n[HKLM" + Levels(513) + "]\n", "bad.reg:4:"},
   };
   for (const auto& c : cases) {
     t.Write("bad.reg", c.text);
@@ -177,6 +211,82 @@ TEST(RegTool, ABadFileChangesNothingAndSaysWhere) {
   EXPECT_EQ(RunTool({"reg"}, t.path()).exitCode, 2);
 }
 
+// Every value type 0 .. 11 comes back with its type, in the hexadecimal
+// notation regedit uses; editors' habits (a byte-order mark, blanks around
+// "=" before a continued hex value) are read as well.
+TEST(RegTool, EveryValueTypeRoundTrips) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("a.db").c_str());
+  std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE]\n\n[HKEY_LOCAL_MACHINE\\T]\n";
+  for (const char* type : {"0", "1", "a", "b", "2", "3", "4", "5", "6", "7", "8", "9"}) {
+    const std::string t3 = std::string(type) == "3" ? "hex:" : "hex(" + std::string(type) + "):";
+    text += "\"t" + std::to_string(std::stoi(type, nullptr, 16)) + "\"=" + t3 + "01,02\n";
+  }
+  text += "\n";
+  t.Write("in.reg", "\xEF\xBB\xBF" + text);
+  Tool({"reg", "import", "in.reg"}, t.path());
+  EXPECT_EQ(Tool({"reg", "export"}, t.path()), text);
+  t.Write("out.reg", Tool({"reg", "export"}, t.path()));
+  ScopedEnv other("TANDRIX_REGISTRY", t.Host("b.db").c_str());
+  Tool({"reg", "import", "out.reg"}, t.path());
+  EXPECT_EQ(Tool({"reg", "export"}, t.path()), text);
+
+  t.Write("cont.reg", "REGEDIT4\n[HKLM\\C]\n\"Long\" = hex(b):00,01,\\\n  02,03\n@ =hex:04,\\\n 05\n");
+  Tool({"reg", "import", "cont.reg"}, t.path());
+  EXPECT_TRUE(Contains(Tool({"reg", "export", "HKLM\\C"}, t.path()),
+                       "@=hex:04,05\n\"Long\"=hex(b):00,01,02,03\n"));
+}
+
+// 512 levels are imported and exported; a deeper key that got into the
+// store some other way is left out of an export, which says so, instead of
+// ending it.
+TEST(RegTool, DeepKeysAreExportedWithoutRecursion) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("a.db").c_str());
+  t.Write("deep.reg", "REGEDIT4\n[HKLM" + Levels(512) + "]\n\"v\"=\"1\"\n");
+  Tool({"reg", "import", "deep.reg"}, t.path());
+  EXPECT_TRUE(Contains(Tool({"reg", "export"}, t.path()), Levels(512) + "]\n\"v\"=\"1\"\n"));
+  {
+    std::string error;
+    auto store = platform::OpenSqliteRegistry(t.Host("a.db"), &error);
+    ASSERT_TRUE(store) << error;
+    platform::HKey k = platform::kNoKey;
+    ASSERT_EQ(store->CreateKey(platform::kHKeyLocalMachine, "d" + Levels(20000), k), platform::kRegOk);
+    store->CloseKey(k);
+  }
+  auto r = RunTool({"reg", "export"}, t.path());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(Contains(r.err, "1 key(s) deeper than 512 levels left out")) << r.err;
+  EXPECT_TRUE(Contains(r.out, "[HKEY_LOCAL_MACHINE\\d" + Levels(511) + "]\n"));
+  EXPECT_FALSE(Contains(r.out, "[HKEY_LOCAL_MACHINE\\d" + Levels(512) + "]"));
+  EXPECT_LT(r.out.size(), 2u << 20);
+}
+
+// A store that fills half-way through an import keeps nothing of it.
+TEST(RegTool, AnImportThatFailsHalfWayWritesNothing) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("a.db").c_str());
+  t.Write("good.reg", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"1\"\n");
+  Tool({"reg", "import", "good.reg"}, t.path());
+  const std::string before = Tool({"reg", "export"}, t.path());
+  std::string big = "REGEDIT4\n[HKLM\\K]\n\"v\"=\"2\"\n";
+  for (int i = 0; i < 64; ++i) {
+    big += "\"big" + std::to_string(i) + "\"=hex:";
+    for (int b = 0; b < 4000; ++b) big += b ? ",ab" : "ab";
+    big += "\n";
+  }
+  t.Write("big.reg", big);
+  // The disk is full for the store after 128 KiB.
+  auto r = RunTool({"reg", "import", "big.reg"}, t.path(), [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{128 << 10, 128 << 10};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(Contains(r.err, "nothing was changed")) << r.err;
+  EXPECT_EQ(Tool({"reg", "export"}, t.path()), before);
+}
+
 TEST(RegTool, AStoreThatIsNotOneIsReportedAndLeftAlone) {
   TempDir t;
   t.Write("junk.db", std::string(3000, 'x'));
@@ -184,9 +294,11 @@ TEST(RegTool, AStoreThatIsNotOneIsReportedAndLeftAlone) {
   auto r = RunTool({"reg", "export"}, t.path());
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(Contains(r.err, "not a registry store")) << r.err;
+  t.Write("x.vcg", "LEVEL = BEGINNER\n");
   auto a = RunTool({"vcg", "activate", "x.vcg"}, t.path());
   EXPECT_EQ(a.exitCode, 1);
   EXPECT_EQ(a.out, "-1\n");
+  EXPECT_TRUE(Contains(a.err, "not a registry store")) << a.err;
   EXPECT_EQ(t.Read("junk.db"), std::string(3000, 'x'));
 }
 

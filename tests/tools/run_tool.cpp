@@ -21,7 +21,8 @@ std::string Slurp(const std::string& path) {
 
 }  // namespace
 
-ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd) {
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd,
+                   const std::function<void()>& inChild) {
   TempDir capture;
   std::string outPath = capture.Host("out"), errPath = capture.Host("err");
   pid_t pid = ::fork();
@@ -30,6 +31,7 @@ ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd)
     if (!std::freopen(outPath.c_str(), "w", stdout) || !std::freopen(errPath.c_str(), "w", stderr)) {
       ::_exit(127);
     }
+    if (inChild) inChild();
     std::vector<char*> argv;
     std::string tool = TANDRIX_TOOL;
     argv.push_back(tool.data());

@@ -1,6 +1,7 @@
 // Runs the tandrix tool as a user would and captures what it prints.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ struct ToolResult {
   std::string err;
 };
 
-ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd = ".");
+// inChild, when given, runs in the tool's process just before it starts
+// (to set a resource limit, for instance).
+ToolResult RunTool(const std::vector<std::string>& args, const std::string& cwd = ".",
+                   const std::function<void()>& inChild = nullptr);
 
 }  // namespace testsupport
