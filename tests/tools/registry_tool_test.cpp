@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -285,6 +286,29 @@ TEST(RegTool, AnImportThatFailsHalfWayWritesNothing) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(Contains(r.err, "nothing was changed")) << r.err;
   EXPECT_EQ(Tool({"reg", "export"}, t.path()), before);
+}
+
+// A store that may only be read is exported, and an import says it is
+// read-only instead of calling it no registry store.
+TEST(RegTool, AReadOnlyStoreIsReadAndCalledSo) {
+  TempDir t;
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("a.db").c_str());
+  t.Write("in.reg", "REGEDIT4\n[HKLM\\K]\n\"v\"=\"1\"\n");
+  Tool({"reg", "import", "in.reg"}, t.path());
+  const std::string before = Tool({"reg", "export"}, t.path());
+  // Root may write any file: a user who may not stands in for it.
+  ::chmod(t.path().c_str(), 0777);
+  ::chmod(t.Host("a.db").c_str(), 0444);
+  auto asReader = [] {
+    if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(126);
+  };
+  auto out = RunTool({"reg", "export"}, t.path(), asReader);
+  EXPECT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.out, before);
+  auto in = RunTool({"reg", "import", "in.reg"}, t.path(), asReader);
+  EXPECT_EQ(in.exitCode, 1);
+  EXPECT_TRUE(Contains(in.err, "read-only")) << in.err;
+  EXPECT_FALSE(Contains(in.err, "not a registry store")) << in.err;
 }
 
 TEST(RegTool, AStoreThatIsNotOneIsReportedAndLeftAlone) {
