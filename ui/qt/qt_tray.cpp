@@ -152,6 +152,9 @@ void QtTray::TrackPopupMenu(const Menu& popup, Point pt, unsigned flags) {
     std::unique_ptr<QMenu> menu = BuildMenu(popup);
     QPoint at(pt.x, pt.y);
     if ((flags & TPM_RIGHTALIGN) != 0) at.rx() -= menu->sizeHint().width();
+    // While the menu is open another start may close the program, which
+    // frees popup and ends this loop: popup is not read after exec, and
+    // the menu lives until its command has run.
     QAction* action = menu->exec(at);
     if (action != nullptr) chosen = action->data().toInt();
   }

@@ -1,6 +1,8 @@
 // The tray on Qt: one QSystemTrayIcon per icon record, popup menus as
 // QMenu. Where the desktop has no tray, every icon call fails and the
-// program goes on without one.
+// program goes on without one. The mouse handler runs from the event loop,
+// never inside the icon's own event, so it may delete or replace the icon
+// that was clicked.
 #pragma once
 
 #include <QIcon>
