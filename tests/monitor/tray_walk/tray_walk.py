@@ -22,7 +22,7 @@ What is live is read from the registry store (tandrix reg export), the icon
 from the X server's frame buffer. Screenshots of the steps go to
 SCREENSHOTS/tray_walk_*.png.
 
-  tray_walk.py --tandrix BUILD/tools/tandrix --customizer STANDIN --screenshots DIR
+  tray_walk.py --tandrix BUILD/tools/tandrix --customizer STANDIN [--screenshots DIR] [--keep]
 
 Exit status 0 when the walk passed, 1 when it failed, 77 (skipped) when the
 X server, the tray or the input tool is not installed.
@@ -412,7 +412,7 @@ class Walk:
         self.check_running("Suspend")
         wait_for("suspended icon", lambda: self.icon_is("suspended"), SHORT)
         self.shot("suspended")
-        self.game = self.start([os.path.join(self.game_dir, GAME), "300"], "game", cwd=self.game_dir)
+        self.game = self.start([os.path.join(self.game_dir, GAME), "120"], "game", cwd=self.game_dir)
         hold_for("a game started while suspended was made live",
                  lambda: self.live() == "joy3d.vcg", 2 * TICK + 1)
         self.check_running("Suspend")
@@ -495,6 +495,8 @@ def main():
     parser.add_argument("--tandrix", required=True, help="the built tandrix tool")
     parser.add_argument("--customizer", required=True, help="the built stand-in customizer")
     parser.add_argument("--screenshots", help="folder for the screenshots of the walk")
+    parser.add_argument("--keep", action="store_true",
+                        help="keep the work folder (product folder, logs) and say where it is")
     args = parser.parse_args()
 
     missing = [t for t in TOOLS if shutil.which(t) is None]
@@ -526,7 +528,10 @@ def main():
         return 1
     finally:
         walk.stop()
-        shutil.rmtree(work, ignore_errors=True)
+        if args.keep:
+            log(f"work folder kept: {work}")
+        else:
+            shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":
