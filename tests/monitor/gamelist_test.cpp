@@ -95,6 +95,25 @@ TEST_F(GameListTest, FindMatchesExecutablesWithoutRegardToCaseInListOrder) {
   ASSERT_NE(list.Find("ONLY.EXE"), nullptr);
 }
 
+// A long list is read to its end, and stops early when the program is
+// asked to end meanwhile.
+TEST_F(GameListTest, LongListsLoadWholeOrStopWhenAskedTo) {
+  std::string ini;
+  for (int n = 1; n <= 3000; ++n) {
+    ini += "[Game" + std::to_string(n) + "]\nGameTitle=G" + std::to_string(n) + "\nGameExe=g" +
+           std::to_string(n) + ".exe\n";
+  }
+  dir.Write("games.ini", Crlf(ini));
+  GameList list;
+  int asked = 0;
+  EXPECT_TRUE(LoadGameList(list, [&] { return ++asked > 0; }));
+  EXPECT_EQ(list.size(), 3000u);
+  EXPECT_GT(asked, 0);
+  ASSERT_NE(list.Find("G3000.EXE"), nullptr);
+  EXPECT_FALSE(LoadGameList(list, [] { return false; }));
+  EXPECT_LT(list.size(), 3000u);
+}
+
 TEST_F(GameListTest, SettingsDefaultsAndPlayers) {
   struct Case {
     const char* name;
