@@ -9,6 +9,7 @@
 #include "monitor/prepare.h"
 #include "monitor/strings.h"
 #include "platform/dospath.h"
+#include "platform/profile.h"
 #include "support/tempdir.h"
 #include "tuning/mva_config.h"
 
@@ -259,8 +260,9 @@ TEST_F(ModifyTest, MarkerFileText) {
   EXPECT_FALSE(dir.Exists("game/missing"));
 }
 
-// An edited game file and a rewritten configuration stay what the user
-// made them: a link stays a link (its target is written), the mode stays.
+// An edited game file, a rewritten configuration and an ini file stay what
+// the user made them: a link stays a link (its target is written), the
+// mode stays.
 TEST_F(ModifyTest, RewrittenFilesKeepLinksAndModes) {
   struct Writer {
     const char* name;
@@ -278,6 +280,9 @@ TEST_F(ModifyTest, RewrittenFilesKeepLinksAndModes) {
                 MVA_WriteCfgFile(r, Game() + "\\g.vcg") == 0;
        },
        "LEVEL = EXPERT"},
+      {"ini write", "t.ini",
+       [&] { return platform::WritePrivateProfileString("A", "k", "v", Game() + "\\t.ini"); },
+       "[A]\r\nk=v"},
   };
   for (const auto& w : writers) {
     for (mode_t mode : {mode_t{0755}, mode_t{0600}}) {

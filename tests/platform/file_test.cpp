@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <functional>
 #include <vector>
 
 #include "platform/fileops.h"
@@ -185,40 +184,6 @@ TEST(SpecialFiles, AreRefusedWithoutBlockingAndKeptAsTheyAre) {
   // A log that is a FIFO nobody reads fails at once instead of waiting.
   File log;
   EXPECT_FALSE(log.Open(t.Host("fifo"), OpenMode::AppendText));
-}
-
-// A replaced file stays what the user made it: a link stays a link (its
-// target gets the text), the mode stays.
-TEST(ReplacingWrites, KeepLinksAndModes) {
-  struct Writer {
-    const char* name;
-    std::function<bool(const std::string&)> write;
-  } writers[] = {
-      {"text file", [](const std::string& p) {
-         File f(p, OpenMode::WriteText);
-         f.Write("[A]\nk=new\n");
-         return f.Close();
-       }},
-      {"ini write", [](const std::string& p) {
-         return platform::WritePrivateProfileString("A", "k", "new", p);
-       }},
-  };
-  for (const auto& w : writers) {
-    for (mode_t mode : {mode_t{0755}, mode_t{0600}}) {
-      SCOPED_TRACE(std::string(w.name) + " mode " + std::to_string(mode));
-      TempDir t;
-      t.Write("real/f.ini", "[A]\r\nk=old\r\n");
-      ::chmod(t.Host("real/f.ini").c_str(), mode);
-      ASSERT_EQ(::symlink("real/f.ini", t.Host("link.ini").c_str()), 0);
-      ASSERT_TRUE(w.write(t.Host("link.ini")));
-      struct stat st;
-      ASSERT_EQ(::lstat(t.Host("link.ini").c_str(), &st), 0);
-      EXPECT_TRUE(S_ISLNK(st.st_mode));
-      EXPECT_EQ(platform::GetPrivateProfileString("A", "k", "", 80, t.Host("real/f.ini")), "new");
-      ASSERT_EQ(::stat(t.Host("real/f.ini").c_str(), &st), 0);
-      EXPECT_EQ(st.st_mode & 07777, mode);
-    }
-  }
 }
 
 }  // namespace
