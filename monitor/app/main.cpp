@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
   {
     TandmonApp monitor(*app);
     code = monitor.Run(commandLine);
-    if (closeOnly) {
+    // A start that could not reach the running monitor has said why.
+    if (closeOnly && code == 0) {
       if (runningPid != 0) {
         std::printf("Tandmon: closed the monitor that was running (process %d)\n", runningPid);
       } else {
