@@ -2,6 +2,7 @@
 // over the file, the change test, and loads that fail leaving nothing
 // half-done.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <string>
@@ -220,6 +221,12 @@ TEST(GameSettings, FailedLoadKeepsThePreviousConfiguration) {
        },
        LoadError::OldVersion},
       {"a folder", [](const ProductDir&) { return std::string("games"); }, LoadError::Unreadable},
+      {"a FIFO",
+       [](const ProductDir& p) {
+         ::mkfifo(p.dir.Host("pipe.vcg").c_str(), 0600);
+         return std::string("pipe.vcg");
+       },
+       LoadError::Unreadable},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
