@@ -30,6 +30,7 @@ X server, the tray or the input tool is not installed.
 
 import argparse
 import os
+import select
 import re
 import signal
 import shutil
@@ -306,21 +307,33 @@ class Walk:
     def start_desktop(self):
         fbdir = os.path.join(self.work, "fb")
         os.mkdir(fbdir)
-        # A display number the usual ones (0, 1, 99) stay clear of; a server
-        # that loses its number to another one starting at the same moment
-        # ends at once, and the next number is tried.
-        for number in range(140, 200):
-            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
-                continue
-            self.env["DISPLAY"] = f":{number}"
-            xvfb = self.start(["Xvfb", self.env["DISPLAY"], "-screen", "0",
+        # The X server picks a free display number itself and writes it to a
+        # pipe once it listens: choosing one here raced other servers starting
+        # at the same moment, and a client could reach a server about to lose
+        # the number.
+        reader, writer = os.pipe()
+        try:
+            xvfb = self.start(["Xvfb", "-displayfd", str(writer), "-screen", "0",
                                f"{SCREEN[0]}x{SCREEN[1]}x24", "-fbdir", fbdir, "-nolisten", "tcp"],
-                              "xvfb")
-            wait_for("X server", lambda: xvfb.poll() is not None or self.answers(), SHORT)
-            if xvfb.poll() is None:
-                break
-        else:
+                              "xvfb", pass_fds=(writer,))
+        finally:
+            os.close(writer)
+        number = b""
+        with os.fdopen(reader, "rb") as pipe:
+            deadline = time.monotonic() + SHORT
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                if not select.select([pipe], [], [], 0.2)[0]:
+                    continue
+                chunk = os.read(pipe.fileno(), 16)
+                if not chunk:
+                    break
+                number += chunk
+        if not number.strip().isdigit():
             raise WalkFailed("no X server could be started: " + self.log_of("xvfb"))
+        self.env["DISPLAY"] = ":" + number.strip().decode()
+        wait_for("X server", lambda: xvfb.poll() is not None or self.answers(), SHORT)
+        if xvfb.poll() is not None:
+            raise WalkFailed("the X server ended at once: " + self.log_of("xvfb"))
         self.frame = FrameBuffer(os.path.join(fbdir, "Xvfb_screen0"))
         trayer = self.start(["trayer", "--edge", "top", "--align", "right", "--widthtype",
                              "request", "--height", "24"], "trayer")
