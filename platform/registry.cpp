@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -142,6 +143,8 @@ RegStatus ScopedKey::Close() {
 
 namespace {
 
+std::atomic<int> g_busyTimeoutMs{kRegBusyTimeoutMs};
+
 // The system's store at its path. While it cannot be opened, or after it
 // answered that it is damaged, read-only or unreachable, the next call
 // opens it again, so the programs work again as soon as the store does,
@@ -222,7 +225,7 @@ class ReopeningRegistry final : public Registry {
 
   bool Reopen() {
     error_.clear();
-    store_ = OpenSqliteRegistry(path_, &error_, &status_);
+    store_ = OpenSqliteRegistry(path_, &error_, &status_, g_busyTimeoutMs);
     if (store_) return true;
     error_ = "cannot open the registry store " + path_ + ": " + error_;
     return false;
@@ -302,6 +305,8 @@ Registry& SystemRegistry() {
   }
   return *g_system;
 }
+
+void SetSystemRegistryBusyTimeout(int ms) { g_busyTimeoutMs = ms; }
 
 std::string SystemRegistryError() {
   std::lock_guard lock(g_systemMutex);

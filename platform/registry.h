@@ -211,6 +211,10 @@ std::string RecordedRegistryPath(const std::string& productFolder);
 // answered it is damaged, read-only or unreachable is opened afresh once no
 // key of it is open, so a store that comes back is used at once.
 Registry& SystemRegistry();
+// How long writes of the system store wait for another program's write
+// (kRegBusyTimeoutMs unless set); for a store opened after the call.
+void SetSystemRegistryBusyTimeout(int ms);
+
 // Why the system store cannot be opened right now; empty when it can (or
 // when another store was installed).
 std::string SystemRegistryError();

@@ -14,11 +14,14 @@
 #include "monitor/app/tandmon.h"
 #include "platform/dospath.h"
 #include "platform/fileops.h"
+#include "platform/registry.h"
 #include "ui/display.h"
 #include "ui/headless/frontend.h"
 #include "ui/instance.h"
 
 namespace {
+
+constexpr int kMonitorStoreWaitMs = 2000;
 
 constexpr const char kUsage[] =
     "usage: Tandmon [-close]\n"
@@ -80,6 +83,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Tandmon: watching without windows or tray: %s\n", why.c_str());
   }
   ui::SetApplication(app.get());
+  // A store another program holds locked is tried again at the next tick:
+  // waiting longer than a tick for it would hold the whole monitor.
+  platform::SetSystemRegistryBusyTimeout(kMonitorStoreWaitMs);
   int code = 0;
   {
     TandmonApp monitor(*app);
@@ -95,9 +101,11 @@ int main(int argc, char** argv) {
       if (monitor.DefaultActivation() == 0) {
         std::printf("Tandmon: the default configuration %s is live\n", config.c_str());
       } else {
+        const std::string reason = monitor.DefaultActivation() == -2 ? "no joystick slot is bound to the driver"
+                                   : monitor.State().storeOutage   ? "the registry store cannot be written; see error.log"
+                                                                   : "it cannot be read or applied";
         std::printf("Tandmon: the default configuration %s could not be made live (%s)\n", config.c_str(),
-                    monitor.DefaultActivation() == -2 ? "no joystick slot is bound to the driver"
-                                                      : "it cannot be read or applied");
+                    reason.c_str());
       }
     }
   }

@@ -299,7 +299,7 @@ TEST_F(WatcherTest, UnreadableConfigurationIsLoggedOnce) {
   EXPECT_EQ(host.prompts, 0);
 }
 
-// The store locked, damaged or gone while a listed game runs: the monitor
+// The store locked or damaged while a listed game runs: the monitor
 // keeps watching, logs the outage once with its cause, and makes the
 // game's configuration live at the first tick after the store is back.
 TEST_F(WatcherTest, AStoreThatComesBackGetsTheRunningGamesConfiguration) {
@@ -338,17 +338,6 @@ TEST_F(WatcherTest, AStoreThatComesBackGetsTheRunningGamesConfiguration) {
        },
        [&] { std::filesystem::copy_file(good, path, std::filesystem::copy_options::overwrite_existing); },
        "not a registry store"},
-      {"a folder",
-       [&] {
-         std::filesystem::remove(path);
-         std::filesystem::create_directory(path);
-         platform::SetSystemRegistry(nullptr);
-       },
-       [&] {
-         std::filesystem::remove(path);
-         std::filesystem::copy_file(good, path);
-       },
-       "it is a folder"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -377,17 +366,6 @@ TEST_F(WatcherTest, AStoreThatComesBackGetsTheRunningGamesConfiguration) {
     EXPECT_EQ(Tick({other}), 0);
     EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
   }
-}
-
-// A configuration file that cannot be read is not the store's fault: it is
-// logged once and not tried again while the game runs.
-TEST_F(WatcherTest, ABadGameConfigurationIsNotRetried) {
-  std::filesystem::remove(dir.Host("ann/quake.vcg"));
-  std::filesystem::remove(dir.Host("defaults/quake.vcg"));
-  EXPECT_EQ(Tick({quakeExe, other}), 1);
-  EXPECT_EQ(Tick({quakeExe, other}), 1);
-  EXPECT_EQ(state.retryEntry, nullptr);
-  EXPECT_EQ(LogLines().size(), 1u);
 }
 
 TEST_F(WatcherTest, ServiceSetupFollowsTheServiceProgram) {

@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
-#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -163,48 +161,6 @@ TEST(RegistrySqlite, TheSystemStoreOpensOnFirstUseOrFailsEveryCallWithAReason) {
     EXPECT_EQ(dir.Read("junk.db"), std::string(2048, 'j'));
   }
   SetSystemRegistry(nullptr);
-}
-
-// A store that cannot be used comes back without a restart once it is
-// mended: the system store opens it again at the next call.
-TEST(RegistrySqlite, TheSystemStoreComesBackWhenMended) {
-  TempDir dir;
-  const std::string path = dir.Host("registry.db");
-  {
-    auto good = Open(path);
-    HKey k = kNoKey;
-    ASSERT_EQ(good->CreateKey(kHKeyLocalMachine, "Seen", k), kRegOk);
-    good->CloseKey(k);
-  }
-  ASSERT_EQ(::rename(path.c_str(), dir.Host("good.db").c_str()), 0);
-  struct Row {
-    const char* what;
-    std::function<void()> breakIt;
-    const char* why;
-  };
-  const Row rows[] = {
-      {"not a store", [&] { dir.Write("registry.db", std::string(4096, 'j')); }, "not a registry store"},
-      {"a folder", [&] { ::mkdir(path.c_str(), 0700); }, "it is a folder"},
-  };
-  ScopedEnv r("TANDRIX_REGISTRY", path.c_str());
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    row.breakIt();
-    SetSystemRegistry(nullptr);
-    Registry& reg = SystemRegistry();
-    HKey k = kNoKey;
-    for (int call = 0; call < 2; ++call) {
-      EXPECT_EQ(reg.OpenKey(kHKeyLocalMachine, "Seen", k), kRegBadDb);
-    }
-    EXPECT_NE(SystemRegistryError().find(row.why), std::string::npos) << SystemRegistryError();
-    std::filesystem::remove_all(path);
-    std::filesystem::copy_file(dir.Host("good.db"), path);
-    EXPECT_EQ(reg.OpenKey(kHKeyLocalMachine, "Seen", k), kRegOk);
-    EXPECT_EQ(SystemRegistryError(), "");
-    reg.CloseKey(k);
-    SetSystemRegistry(nullptr);
-    std::filesystem::remove_all(path);
-  }
 }
 
 // While one program's group is open, another reads the values as they
