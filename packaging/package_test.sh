@@ -12,6 +12,7 @@ xvfb_pid=""
 cleanup() {
   # Only what this script started.
   [ -n "${monitor_pid:-}" ] && kill "$monitor_pid" 2>/dev/null || true
+  [ -n "${chooser_pid:-}" ] && kill "$chooser_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -162,6 +163,29 @@ check "status: running in the player's folder" grep -q "^monitor: *running (proc
 check "status: live configuration" grep -qi '^live configuration: .*defaults\\joy3d.vcg' <<<"$out"
 json=$("$bin/tandrix" status --json)
 check "status --json parses" python3 -c 'import json,sys; d=json.loads(sys.argv[1]); assert d["monitor"]["running"] and d["productFolder"]' "$json"
+
+if [[ " ${programs[*]} " == *" Chooser "* ]] && [ -n "${DISPLAY:-}" ]; then
+  echo "== Chooser, started by its menu entry"
+  menu_exec=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/tandrix-customizer.desktop")
+  # shellcheck disable=SC2086
+  (exec $menu_exec >"$work/chooser.log" 2>&1) &
+  chooser_pid=$!
+  mapped=no
+  for _ in $(seq 1 100); do
+    if grep -q "$root/usr/lib/tandrix/libtandrix_ui_qt.so" "/proc/$chooser_pid/maps" 2>/dev/null; then
+      mapped=yes
+      break
+    fi
+    sleep 0.1
+  done
+  check "Chooser shows its window on the packaged module" test "$mapped" = yes
+  sleep 1
+  check "Chooser keeps running in the player's folder" kill -0 "$chooser_pid"
+  check "Chooser runs in the player's folder" test "$(readlink "/proc/$chooser_pid/cwd")" = "$player"
+  kill "$chooser_pid" 2>/dev/null || true
+  wait "$chooser_pid" 2>/dev/null || true
+  cat "$work/chooser.log"
+fi
 
 echo "== Tandmon -close"
 out=$(cd "$player" && "$bin/Tandmon" -close 2>&1)
