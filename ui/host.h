@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,7 @@ namespace ui {
 
 class CDialog;
 class Menu;
+struct FileDialogRequest;
 
 // Handed to a dialog's paint handler.
 class PaintContext {
@@ -40,6 +42,11 @@ class DialogHost {
   // IDCANCEL, IDYES, IDNO ...). An empty caption reads "Error".
   virtual int MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
                          unsigned flags) = 0;
+  // Shows the system's open-file (or save) dialog; the chosen file's
+  // absolute DOS path, or nothing when the user cancelled. The host checks
+  // the request's rules with AcceptFileName (file_dialog.h).
+  virtual std::optional<std::string> GetFileName(CDialog* owner,
+                                                 const FileDialogRequest& request) = 0;
   virtual void Beep(unsigned type) = 0;
   // The wait cursor, counted: shown from the first Begin to the last End.
   virtual void BeginWaitCursor() = 0;

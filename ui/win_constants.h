@@ -136,6 +136,16 @@
 #define SC_CLOSE 0xF060
 #endif
 
+// Open-file dialog options.
+#ifndef OFN_READONLY
+#define OFN_READONLY 0x00000001
+#define OFN_OVERWRITEPROMPT 0x00000002
+#define OFN_HIDEREADONLY 0x00000004
+#define OFN_NOCHANGEDIR 0x00000008
+#define OFN_PATHMUSTEXIST 0x00000800
+#define OFN_FILEMUSTEXIST 0x00001000
+#endif
+
 // Show commands.
 #ifndef SW_HIDE
 #define SW_HIDE 0

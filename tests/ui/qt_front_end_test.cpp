@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QTest>
 #include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,7 @@
 #include "sample_dialogs.h"
 #include "support/tempdir.h"
 #include "ui/dialog.h"
+#include "ui/file_dialog.h"
 #include "ui/headless/scripted_user.h"
 #include "ui/images.h"
 #include "ui/instance.h"
@@ -512,6 +515,54 @@ TEST_F(QtFrontEnd, SampleWindowWithMenuBarIconPictureAndTypedCombo) {
     PlaySampleSteps(d, Screenshot("sample_window"));
   });
   ExpectSampleOutcome(dlg, dlg.DoModal(Host()));
+}
+
+}  // namespace
+
+namespace {
+
+constexpr const char* kExeFilter = "Exe Files (*.exe)|*.exe|All Files (*.*)|*.*||\n";
+
+TEST_F(QtFrontEnd, FileDialogTakesAScriptedPath) {
+  testsupport::TempDir dir;
+  dir.Write("quake/quaketen.exe", "MZ");
+  const std::string quake = dir.Dos() + "\\quake";
+  ui::CFileDialog dlg(true, ".exe", quake + "\\quaketen.exe", OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                      kExeFilter);
+  user.AnswerNextFileDialog("quaketen");
+  EXPECT_EQ(dlg.DoModal(Host()), IDOK);
+  EXPECT_EQ(dlg.GetPathName(), quake + "\\quaketen.exe");
+  user.AnswerNextFileDialog("");
+  EXPECT_EQ(dlg.DoModal(Host()), IDCANCEL);
+  ASSERT_EQ(user.FileDialogs().size(), 2u);
+  EXPECT_EQ(user.FileDialogs()[1].result, "");
+}
+
+// A person at a real file dialog: it opens in the game's folder with the
+// offered name and both filters, and Escape cancels it.
+TEST_F(QtFrontEnd, FileDialogOpensAndIsCancelledWithTheKeyboard) {
+  testsupport::TempDir dir;
+  dir.Write("duke/duke3d.exe", "MZ");
+  dir.Write("duke/readme", "text");
+  App().SetUser(nullptr);
+  QStringList filters;
+  QString folder;
+  QStringList shown;
+  QTimer::singleShot(0, [&] {
+    auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(fd, nullptr);
+    filters = fd->nameFilters();
+    folder = fd->directory().absolutePath();
+    shown = fd->selectedFiles();
+    QTest::keyClick(fd, Qt::Key_Escape);
+  });
+  ui::CFileDialog dlg(true, ".exe", dir.Dos() + "\\duke\\duke3d.exe",
+                      OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, kExeFilter);
+  EXPECT_EQ(dlg.DoModal(Host()), IDCANCEL);
+  EXPECT_EQ(filters, (QStringList{"Exe Files (*.exe)", "All Files (*)"}));
+  EXPECT_EQ(folder, QString::fromStdString(dir.Host("duke")));
+  ASSERT_EQ(shown.size(), 1);
+  EXPECT_TRUE(shown[0].endsWith("duke3d.exe"));
 }
 
 }  // namespace

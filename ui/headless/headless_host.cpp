@@ -1,5 +1,6 @@
 #include "ui/headless/headless_host.h"
 
+#include "ui/file_dialog.h"
 #include "ui/msgbox.h"
 #include "ui/open_dialog.h"
 
@@ -126,6 +127,23 @@ int HeadlessDialogHost::MessageBox(CDialog* owner, std::string_view text,
   const int result = seen.result;
   if (user_ != nullptr) user_->RecordMessageBox(std::move(seen));
   return result;
+}
+
+std::optional<std::string> HeadlessDialogHost::GetFileName(CDialog*,
+                                                           const FileDialogRequest& request) {
+  ScriptedUser::FileDialogSeen seen;
+  seen.request = request;
+  if (user_ != nullptr) seen.answer = user_->TakeFileAnswer().value_or("");
+  std::optional<std::string> chosen;
+  if (!seen.answer.empty()) {
+    // A real dialog would refuse the name and wait for another; a script
+    // has no other, so it ends as Cancel.
+    chosen = AcceptFileName(request, request.StartFolder(), seen.answer);
+    seen.refused = !chosen;
+  }
+  seen.result = chosen.value_or("");
+  if (user_ != nullptr) user_->RecordFileDialog(std::move(seen));
+  return chosen;
 }
 
 void HeadlessDialogHost::BeginWaitCursor() {

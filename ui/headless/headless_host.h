@@ -29,6 +29,8 @@ class HeadlessDialogHost : public DialogHost {
   int RunModal(CDialog& dialog) override;
   int MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
                  unsigned flags) override;
+  // Without a scripted answer the user cancels, as one who is not there.
+  std::optional<std::string> GetFileName(CDialog* owner, const FileDialogRequest& request) override;
   void Beep(unsigned type) override { ++beeps_; }
   void BeginWaitCursor() override;
   void EndWaitCursor() override;

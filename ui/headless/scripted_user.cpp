@@ -20,6 +20,13 @@ std::optional<int> ScriptedUser::TakeAnswer() {
   return answer;
 }
 
+std::optional<std::string> ScriptedUser::TakeFileAnswer() {
+  if (fileAnswers_.empty()) return std::nullopt;
+  std::string path = std::move(fileAnswers_.front());
+  fileAnswers_.pop_front();
+  return path;
+}
+
 std::optional<int> ScriptedUser::TakeMenuChoice() {
   if (menuChoices_.empty()) return std::nullopt;
   const int choice = menuChoices_.front();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/file_dialog.h"
 #include "ui/open_dialog.h"
 
 namespace ui::headless {
@@ -28,6 +29,9 @@ class ScriptedUser {
   void AnswerNextMessageBox(int result) { answers_.push_back(result); }
   // Picks the item with commandId from the next popup menu; 0 dismisses it.
   void ChooseFromNextMenu(int commandId) { menuChoices_.push_back(commandId); }
+  // Answers the next file dialog with a file: a DOS or host path, or a name
+  // in the folder the dialog opens in. An empty path cancels.
+  void AnswerNextFileDialog(std::string path) { fileAnswers_.push_back(std::move(path)); }
 
   struct MessageBoxSeen {
     std::string text;
@@ -37,6 +41,13 @@ class ScriptedUser {
     bool scripted = false;  // answered by the script, not by default
   };
   const std::vector<MessageBoxSeen>& MessageBoxes() const { return messageBoxes_; }
+  struct FileDialogSeen {
+    FileDialogRequest request;
+    std::string answer;  // what the script gave ("" for Cancel or none)
+    std::string result;  // the path the program got ("" for Cancel)
+    bool refused = false;  // the answer broke the request's rules
+  };
+  const std::vector<FileDialogSeen>& FileDialogs() const { return fileDialogs_; }
   const std::vector<int>& DialogsOpened() const { return dialogsOpened_; }
   std::size_t PendingScripts() const { return scripts_.size(); }
   std::size_t PendingAnswers() const { return answers_.size(); }
@@ -46,6 +57,8 @@ class ScriptedUser {
   DialogScript TakeScript(int templateId);  // empty when none waits for it
   std::optional<int> TakeAnswer();
   std::optional<int> TakeMenuChoice();
+  std::optional<std::string> TakeFileAnswer();
+  void RecordFileDialog(FileDialogSeen seen) { fileDialogs_.push_back(std::move(seen)); }
   void RecordDialog(int templateId) { dialogsOpened_.push_back(templateId); }
   void RecordMessageBox(MessageBoxSeen seen) { messageBoxes_.push_back(std::move(seen)); }
 
@@ -57,6 +70,8 @@ class ScriptedUser {
   std::deque<Entry> scripts_;
   std::deque<int> answers_;
   std::deque<int> menuChoices_;
+  std::deque<std::string> fileAnswers_;
+  std::vector<FileDialogSeen> fileDialogs_;
   std::vector<MessageBoxSeen> messageBoxes_;
   std::vector<int> dialogsOpened_;
 };

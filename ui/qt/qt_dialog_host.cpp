@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -27,7 +28,9 @@
 #include <vector>
 
 #include "ui/dialog.h"
+#include "platform/dospath.h"
 #include "ui/dialog_model.h"
+#include "ui/file_dialog.h"
 #include "ui/menu.h"
 #include "ui/msgbox.h"
 #include "ui/qt/qt_open_dialog.h"
@@ -737,6 +740,77 @@ int QtDialogHost::MessageBox(CDialog* owner, std::string_view text, std::string_
   seen.result = result;
   if (user_ != nullptr) user_->RecordMessageBox(std::move(seen));
   return result;
+}
+
+namespace {
+
+// "Exe Files (*.exe)" with "*.exe" becomes Qt's "Exe Files (*.exe)"; Qt
+// takes the patterns from the last parentheses, so a shown name's own
+// pattern list is replaced by the real one, and "*.*" (every file on the
+// original platform) becomes "*", which also matches names without a dot.
+QString QtNameFilter(const FileFilter& f) {
+  QString name = Q(f.name).trimmed();
+  static const QRegularExpression kTrailing(QStringLiteral("\\s*\\([^()]*\\)$"));
+  name.remove(kTrailing);
+  QStringList patterns;
+  for (QString p : Q(f.patterns).split(';', Qt::SkipEmptyParts)) {
+    p = p.trimmed();
+    patterns << (p == QStringLiteral("*.*") ? QStringLiteral("*") : p);
+  }
+  return name + QStringLiteral(" (") + patterns.join(' ') + QStringLiteral(")");
+}
+
+}  // namespace
+
+std::optional<std::string> QtDialogHost::GetFileName(CDialog*, const FileDialogRequest& request) {
+  const std::string folder = request.StartFolder();
+  QFileDialog dialog(QApplication::activeModalWidget());
+  dialog.setObjectName(QStringLiteral("fileDialog"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode((request.flags & OFN_FILEMUSTEXIST) != 0 ? QFileDialog::ExistingFile
+                                                                : QFileDialog::AnyFile);
+  if (!request.title.empty()) {
+    dialog.setWindowTitle(Q(request.title));
+  } else {
+    dialog.setWindowTitle(request.open ? QStringLiteral("Open") : QStringLiteral("Save As"));
+  }
+  QStringList filters;
+  for (const FileFilter& f : request.filters) filters << QtNameFilter(f);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(Q(request.defaultExt));
+  if (const auto host = platform::ToHostPath(folder)) dialog.setDirectory(Q(*host));
+  dialog.selectFile(Q(request.StartName()));
+
+  headless::ScriptedUser::FileDialogSeen seen;
+  seen.request = request;
+  std::optional<std::string> scripted;
+  if (user_ != nullptr) {
+    seen.answer = user_->TakeFileAnswer().value_or("");
+    if (!seen.answer.empty()) {
+      scripted = AcceptFileName(request, folder, seen.answer);
+      seen.refused = !scripted;
+    }
+    // Played once the dialog shows, as a person would: the name typed into
+    // the dialog's field and accepted, or the dialog cancelled.
+    QTimer::singleShot(0, &dialog, [&dialog, &scripted] {
+      const auto host = scripted ? platform::ToHostPath(*scripted) : std::nullopt;
+      if (host) {
+        dialog.selectFile(Q(*host));
+        static_cast<QDialog&>(dialog).accept();  // through the public slot
+      } else {
+        dialog.reject();
+      }
+    });
+  }
+  std::optional<std::string> chosen;
+  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+    const std::string picked = platform::ToDosPath(S(dialog.selectedFiles().first()));
+    chosen = AcceptFileName(request, folder, picked);
+  }
+  seen.result = chosen.value_or("");
+  if (user_ != nullptr) user_->RecordFileDialog(std::move(seen));
+  return chosen;
 }
 
 void QtDialogHost::Beep(unsigned) { QApplication::beep(); }

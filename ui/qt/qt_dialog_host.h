@@ -34,6 +34,9 @@ class QtDialogHost : public DialogHost {
   int RunModal(CDialog& dialog) override;
   int MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
                  unsigned flags) override;
+  // A real QFileDialog (Qt's own, the same on every desktop). A scripted
+  // user's answer is put into it and accepted; without one it is cancelled.
+  std::optional<std::string> GetFileName(CDialog* owner, const FileDialogRequest& request) override;
   void Beep(unsigned type) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
