@@ -206,16 +206,6 @@ class CDialog {
   // The id of the first checked button among firstId..lastId, 0 for none.
   int GetCheckedRadioButton(int firstId, int lastId) const;
 
-  // Host side: the host that shows the dialog calls these.
-  void Attach(DialogModel* model, DialogHost* host);
-  void Detach();
-  bool SendInitDialog();
-  void SendCommand(int id, int code);
-  void SendPaint(PaintContext& dc);
-  void SendDestroy();
-  void SendSysCommand(int id);
-  void SendActivate();
-
  protected:
   // Called once the controls exist. The default loads the members into the
   // controls (UpdateData(false)) and returns true.
@@ -239,6 +229,19 @@ class CDialog {
   void OnCommandId(int id, std::function<void()> handler, int code = BN_CLICKED);
 
  private:
+  // The modal lifecycle and the control model drive the dialog through
+  // these; programs never call them.
+  friend class ModalSession;
+  friend class DialogModel;
+  void Attach(DialogModel* model, DialogHost* host);
+  void Detach();
+  bool SendInitDialog();
+  void SendCommand(int id, int code);
+  void SendPaint(PaintContext& dc);
+  void SendDestroy();
+  void SendSysCommand(int id);
+  void SendActivate();
+
   std::unique_ptr<const DialogTemplate> owned_;
   const DialogTemplate* template_;
   CDialog* parent_;

@@ -125,6 +125,10 @@ void DialogModel::SetIcon(int iconId, bool big) {
   Notify(-1, Change::Icon);
 }
 
+void DialogModel::Paint(PaintContext& dc) {
+  if (dialog_ != nullptr) dialog_->SendPaint(dc);
+}
+
 void DialogModel::Invalidate() { Notify(-1, Change::Repaint); }
 
 void DialogModel::End(int result) {

@@ -26,6 +26,7 @@
 namespace ui {
 
 class CDialog;
+class PaintContext;
 
 struct ListItem {
   std::string text;
@@ -132,6 +133,9 @@ class DialogModel {
   Menu* SystemMenu() { return systemMenu_.get(); }
   const Menu* SystemMenu() const { return systemMenu_.get(); }
   void MenusChanged() { Notify(-1, Change::Menu); }
+  // Runs the dialog's paint handler on dc; the host then records what was
+  // drawn with RecordPaint.
+  void Paint(PaintContext& dc);
   // The host's record of the last paint.
   void RecordPaint(std::vector<DrawnPicture> pictures);
   const std::vector<DrawnPicture>& Pictures() const { return pictures_; }

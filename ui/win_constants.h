@@ -130,6 +130,12 @@
 #define HELP_FINDER 0x000B
 #endif
 
+// Activation, as another program asks for it (window_search.h).
+#ifndef WM_ACTIVATE
+#define WM_ACTIVATE 0x0006
+#define WM_SETFOCUS 0x0007
+#endif
+
 // System menu commands.
 #ifndef SC_CLOSE
 #define WM_SYSCOMMAND 0x0112

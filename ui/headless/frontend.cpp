@@ -1,4 +1,5 @@
 #include "ui/headless/frontend.h"
+#include "ui/module_abi.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -15,8 +15,8 @@
 
 namespace ui {
 
-// Bumped whenever the interfaces the module implements change shape.
-inline constexpr int kQtModuleAbi = 1;
+// The module's interface version, kQtModuleAbi, comes from the generated
+// ui/module_abi.h: it changes with any change of the ui headers.
 inline constexpr const char kQtModuleFactory[] = "TandrixCreateQtApplication";
 inline constexpr const char kQtModuleName[] = "libtandrix_ui_qt.so";
 

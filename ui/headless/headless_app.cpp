@@ -10,9 +10,10 @@ namespace ui::headless {
 HeadlessApplication::HeadlessApplication() {
   // SIGTERM and SIGINT end the loop unless the program says otherwise.
   loop_.CatchTerminationSignals(nullptr);
+  dialogs_.SetLoop(this);
 }
 
-TestApplication::TestApplication() = default;
+TestApplication::TestApplication() { dialogs_.SetLoop(this); }
 
 int TestApplication::WatchDescriptor(int fd, std::function<void()> onReadable) {
   const int id = nextWatch_++;

@@ -1,6 +1,7 @@
 #include "ui/headless/headless_host.h"
 
 #include "ui/file_dialog.h"
+#include "ui/modal_session.h"
 #include "ui/msgbox.h"
 #include "ui/open_dialog.h"
 
@@ -30,7 +31,7 @@ class Painter : public ModelObserver {
   void Paint() {
     dirty_ = false;
     RecordingPaint dc;
-    if (model_.Dialog() != nullptr) model_.Dialog()->SendPaint(dc);
+    model_.Paint(dc);
     model_.RecordPaint(std::move(dc.pictures));
   }
   void PaintIfDirty() {
@@ -74,18 +75,16 @@ class HeadlessOpenDialog : public OpenDialog {
 }  // namespace
 
 int HeadlessDialogHost::RunModal(CDialog& dialog) {
-  DialogModel model(dialog.GetTemplate(), &dialog);
+  ModalSession session(dialog, *this, loop_);
+  DialogModel& model = session.Model();
   Painter painter(model);
-  model.SetObserver(&painter);
-  dialog.Attach(&model, this);
+  session.SetWindow(&painter);
   ++open_;
   if (user_ != nullptr) user_->RecordDialog(dialog.TemplateId());
 
   DialogRecord record;
   record.templateId = dialog.TemplateId();
-  if (dialog.GetTemplate().Has(dlg::Center)) model.Center();
-  dialog.SendInitDialog();
-  if (!model.Ended()) {
+  record.result = session.Run([&] {
     painter.Paint();
     ScriptedUser::DialogScript script;
     if (user_ != nullptr) script = user_->TakeScript(dialog.TemplateId());
@@ -99,19 +98,21 @@ int HeadlessDialogHost::RunModal(CDialog& dialog) {
       // close box; a dialog that refuses even that is ended as cancelled.
       record.unattended = true;
       view.Close();
-      if (!model.Ended()) model.End(IDCANCEL);
     }
-  }
-  dialog.SendDestroy();
-  record.title = model.Title();
-  record.result = model.Result();
-  record.centered = model.Centered();
-  record.pictures = model.Pictures();
-  model.SetObserver(nullptr);
-  dialog.Detach();
+  });
   --open_;
-  dialogs_.push_back(std::move(record));
-  return dialogs_.back().result;
+  if (user_ != nullptr) {
+    record.title = model.Title();
+    record.centered = model.Centered();
+    record.pictures = model.Pictures();
+    user_->RecordDialogEnd(std::move(record));
+  }
+  return model.Result();
+}
+
+const std::vector<HeadlessDialogHost::DialogRecord>& HeadlessDialogHost::Dialogs() const {
+  static const std::vector<DialogRecord> kNone;
+  return user_ != nullptr ? user_->Dialogs() : kNone;
 }
 
 int HeadlessDialogHost::MessageBox(CDialog* owner, std::string_view text,

@@ -20,6 +20,8 @@ class HeadlessDialogHost : public DialogHost {
   explicit HeadlessDialogHost(ScriptedUser* user = nullptr) : user_(user) {}
 
   void SetUser(ScriptedUser* user) { user_ = user; }
+  // The application whose loop serves this host (window_search.h).
+  void SetLoop(Application* loop) { loop_ = loop; }
   ScriptedUser* User() const { return user_; }
   // Pixel geometry: the font's base units and the desktop.
   void SetBaseUnits(BaseUnits units) { units_ = units; }
@@ -36,17 +38,10 @@ class HeadlessDialogHost : public DialogHost {
   void EndWaitCursor() override;
   Rect DesktopRect() const override { return desktop_; }
 
-  // What happened, for tests and for a log.
-  struct DialogRecord {
-    int templateId = 0;
-    std::string title;  // as it was when the dialog ended
-    int result = 0;
-    bool scripted = false;    // a script played it
-    bool unattended = false;  // closed for want of a user
-    bool centered = false;
-    std::vector<DrawnPicture> pictures;  // the last paint
-  };
-  const std::vector<DialogRecord>& Dialogs() const { return dialogs_; }
+  // The dialogs the scripted user saw (none without a user: a program
+  // without display keeps no record of what it showed).
+  using DialogRecord = ScriptedUser::DialogSeen;
+  const std::vector<DialogRecord>& Dialogs() const;
   int OpenDialogs() const { return open_; }
   int Beeps() const { return beeps_; }
   int WaitCursorDepth() const { return waitDepth_; }
@@ -54,9 +49,9 @@ class HeadlessDialogHost : public DialogHost {
 
  private:
   ScriptedUser* user_;
+  Application* loop_ = nullptr;
   BaseUnits units_{};
   Rect desktop_{0, 0, 1024, 768};
-  std::vector<DialogRecord> dialogs_;
   int open_ = 0;
   int beeps_ = 0;
   int waitDepth_ = 0;

@@ -48,6 +48,17 @@ class ScriptedUser {
     bool refused = false;  // the answer broke the request's rules
   };
   const std::vector<FileDialogSeen>& FileDialogs() const { return fileDialogs_; }
+  // Every dialog shown to this user, as it ended.
+  struct DialogSeen {
+    int templateId = 0;
+    std::string title;  // as it was when the dialog ended
+    int result = 0;
+    bool scripted = false;    // a script played it
+    bool unattended = false;  // closed for want of a user
+    bool centered = false;
+    std::vector<DrawnPicture> pictures;  // the last paint
+  };
+  const std::vector<DialogSeen>& Dialogs() const { return dialogs_; }
   const std::vector<int>& DialogsOpened() const { return dialogsOpened_; }
   std::size_t PendingScripts() const { return scripts_.size(); }
   std::size_t PendingAnswers() const { return answers_.size(); }
@@ -60,6 +71,7 @@ class ScriptedUser {
   std::optional<std::string> TakeFileAnswer();
   void RecordFileDialog(FileDialogSeen seen) { fileDialogs_.push_back(std::move(seen)); }
   void RecordDialog(int templateId) { dialogsOpened_.push_back(templateId); }
+  void RecordDialogEnd(DialogSeen seen) { dialogs_.push_back(std::move(seen)); }
   void RecordMessageBox(MessageBoxSeen seen) { messageBoxes_.push_back(std::move(seen)); }
 
  private:
@@ -74,6 +86,7 @@ class ScriptedUser {
   std::vector<FileDialogSeen> fileDialogs_;
   std::vector<MessageBoxSeen> messageBoxes_;
   std::vector<int> dialogsOpened_;
+  std::vector<DialogSeen> dialogs_;
 };
 
 }  // namespace ui::headless

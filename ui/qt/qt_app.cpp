@@ -42,6 +42,7 @@ QtApplication::QtApplication(int& argc, char** argv, const ImageTable* images)
   // A tray program lives on after its last dialog closes.
   QApplication::setQuitOnLastWindowClosed(false);
   OnTerminationSignal(nullptr);
+  dialogs_.SetLoop(this);
 }
 
 QtApplication::~QtApplication() {

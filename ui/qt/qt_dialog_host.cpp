@@ -32,6 +32,7 @@
 #include "ui/dialog_model.h"
 #include "ui/file_dialog.h"
 #include "ui/menu.h"
+#include "ui/modal_session.h"
 #include "ui/msgbox.h"
 #include "ui/qt/qt_open_dialog.h"
 
@@ -263,7 +264,7 @@ class QtDialogWindow : public QDialog, public ModelObserver {
     QPainter painter(this);
     painter.translate(0, top_);
     QtPaint dc(painter, host_);
-    if (model_.Dialog() != nullptr) model_.Dialog()->SendPaint(dc);
+    model_.Paint(dc);
     model_.RecordPaint(std::move(dc.pictures));
   }
 
@@ -641,17 +642,13 @@ Rect QtDialogHost::DesktopRect() const {
 }
 
 int QtDialogHost::RunModal(CDialog& dialog) {
-  DialogModel model(dialog.GetTemplate(), &dialog);
-  QWidget* parent = QApplication::activeModalWidget();
-  QtDialogWindow window(model, *this, parent);
+  ModalSession session(dialog, *this, loop_);
+  DialogModel& model = session.Model();
+  QtDialogWindow window(model, *this, QApplication::activeModalWidget());
   window.setObjectName(QStringLiteral("dlg%1").arg(dialog.TemplateId()));
-  model.SetObserver(&window);
-  dialog.Attach(&model, this);
+  session.SetWindow(&window);
   if (user_ != nullptr) user_->RecordDialog(dialog.TemplateId());
-  if (dialog.GetTemplate().Has(dlg::Center)) model.Center();
-
-  dialog.SendInitDialog();
-  if (!model.Ended()) {
+  return session.Run([&] {
     window.Place();
     if (user_ != nullptr) {
       auto script = user_->TakeScript(dialog.TemplateId());
@@ -660,20 +657,12 @@ int QtDialogHost::RunModal(CDialog& dialog) {
       QTimer::singleShot(0, &window, [&model, &window, script] {
         QtOpenDialog view(model, window.Units(), &window);
         if (script) script(view);
-        if (!model.Ended()) {
-          view.Close();
-          if (!model.Ended()) model.End(IDCANCEL);
-        }
+        if (!model.Ended()) view.Close();
+        if (!model.Ended()) model.End(IDCANCEL);
       });
     }
     if (!model.Ended()) window.exec();
-    // A loop ended from outside (the program quitting) counts as Cancel.
-    if (!model.Ended()) model.End(IDCANCEL);
-  }
-  dialog.SendDestroy();
-  model.SetObserver(nullptr);
-  dialog.Detach();
-  return model.Result();
+  });
 }
 
 int QtDialogHost::MessageBox(CDialog* owner, std::string_view text, std::string_view caption,

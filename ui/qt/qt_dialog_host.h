@@ -29,6 +29,8 @@ class QtDialogHost : public DialogHost {
   // played by the script instead of waiting for a person; a dialog without
   // a script is closed at once, as on the headless host.
   void SetUser(headless::ScriptedUser* user) { user_ = user; }
+  // The application whose loop serves this host (window_search.h).
+  void SetLoop(Application* loop) { loop_ = loop; }
   headless::ScriptedUser* User() const { return user_; }
 
   int RunModal(CDialog& dialog) override;
@@ -52,6 +54,7 @@ class QtDialogHost : public DialogHost {
  private:
   const ImageTable* images_;
   headless::ScriptedUser* user_ = nullptr;
+  Application* loop_ = nullptr;
   std::map<std::pair<ImageKind, int>, QPixmap> pixmaps_;
   int waitDepth_ = 0;
 };
