@@ -2,6 +2,7 @@
 // user: start-up, level and slider, Exit, NewGame, the two game lists,
 // failed loads and Apply.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include "customizer/app/customizer_app.h"
 #include "customizer/game_files.h"
 #include "customizer_fixture.h"
 #include "customizer/shared_strings.h"
@@ -439,10 +441,17 @@ TEST(ChooserApply, MakesTheFileOnDiskLive) {
   EXPECT_NE(f.product.dir.Read("defaults/Generic.vcg").find("LEVEL = BEGINNER"), std::string::npos);
 }
 
-TEST(ChooserOtherDialogs, ChampionBoxAndWindowsButtonsNote) {
+TEST(ChooserOtherDialogs, ChampionBoxWindowsButtonsNoteAndHelp) {
   ChooserFixture f;
+  // Help opens the readable companion of the help file beside the program.
+  f.product.dir.Write("viewer.sh", "#!/bin/sh\necho \"$1\" > \"$0.out\"\n");
+  std::filesystem::permissions(f.product.dir.Host("viewer.sh"), std::filesystem::perms::owner_all);
+  const std::string viewer = f.product.dir.Host("viewer.sh");
+  testsupport::ScopedEnv helpViewer("TANDRIX_HELP_VIEWER", viewer.c_str());
+  SetProgramDirectory(f.product.dir.Dos());
   std::string champion;
   f.Run([&](OpenDialog& d) {
+    EXPECT_TRUE(d.ChooseMenu(kIdmHelpContents));
     f.User().OnDialog(kIddChampionInfo, [&](OpenDialog& c) {
       champion = c.Title();
       c.Click(IDOK);
@@ -457,6 +466,9 @@ TEST(ChooserOtherDialogs, ChampionBoxAndWindowsButtonsNote) {
     EXPECT_EQ(d.Text(kIdcStatus), S(kIdsChooseFunctions));
   });
   EXPECT_EQ(champion, "Customizer Utility V4.71");
+  SetProgramDirectory(".");
+  for (int i = 0; i < 200 && !f.product.dir.Exists("viewer.sh.out"); ++i) ::usleep(10000);
+  EXPECT_EQ(f.product.dir.Read("viewer.sh.out"), f.product.dir.Host("tndrx47.txt") + "\n");
 }
 
 }  // namespace
