@@ -1,0 +1,249 @@
+#!/usr/bin/env python3
+"""Chooser on a real X server, driven through the desktop accessibility tree.
+
+Installs the built programs into a product folder of its own (with a
+registry store of its own) through tandrix install, starts an X server
+(Xvfb) and the accessibility bus in a D-Bus session of its own, starts
+Chooser in the product folder and does what a player does, finding every
+control by its visible text in the AT-SPI tree and clicking it:
+
+  Select Game, DOS Games, Quake, OK   the Quake configuration opens
+  the slider to 150, Full Freedom, Vertical
+  Save Settings                       games/quake.vcg is written
+  Exit                                Chooser ends with status 0
+
+Then the file on disk must read LEVEL = INTERMEDIATE, ORIENTATION =
+VERTICAL and a master sensitivity of 1.50, every other line as before.
+
+  chooser_walk.py --tandrix BUILD/tools/tandrix
+
+Exit status 0 when the walk passed, 1 when it failed, 77 (skipped) when
+the X server, the input tool or the accessibility library is missing.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+SHORT = 20.0  # bounds for what normally takes well under a second
+TOOLS = ["Xvfb", "xdotool", "dbus-run-session"]
+BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+TITLE = "Customizer Utility V4.71"
+
+
+class WalkFailed(Exception):
+    pass
+
+
+def log(text):
+    print(f"chooser_walk: {text}", flush=True)
+
+
+def wait_for(what, probe, timeout=SHORT):
+    end = time.monotonic() + timeout
+    while True:
+        try:
+            found = probe()
+        except Exception:  # the tree changes under a search; look again
+            found = None
+        if found:
+            return found
+        if time.monotonic() > end:
+            raise WalkFailed(f"no {what} within {timeout:.0f} s")
+        time.sleep(0.1)
+
+
+def find(root, role, name):
+    """The first showing node below root with this role and name."""
+    import pyatspi
+    stack = [root]
+    while stack:
+        node = stack.pop(0)
+        if node is None:
+            continue
+        if node.getRoleName() == role and node.name == name and \
+                node.getState().contains(pyatspi.STATE_SHOWING):
+            return node
+        stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
+    return None
+
+
+class Walk:
+    def __init__(self, args, work):
+        self.args = args
+        self.work = work
+        self.procs = []
+        self.env = dict(os.environ)
+        self.env["TANDRIX_REGISTRY"] = os.path.join(work, "registry.db")
+        self.env["XDG_RUNTIME_DIR"] = os.path.join(work, "run")
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.env.pop("TANDRIX_HEADLESS", None)
+        self.env.pop("WAYLAND_DISPLAY", None)
+        # The real X server: the tests around may ask Qt for its offscreen one.
+        self.env.pop("QT_QPA_PLATFORM", None)
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
+        self.product = os.path.join(work, "Tandrix")
+
+    def start(self, argv, name, cwd=None):
+        out = open(os.path.join(self.work, name + ".log"), "w")
+        p = subprocess.Popen(argv, env=self.env, cwd=cwd, stdout=out, stderr=subprocess.STDOUT)
+        self.procs.append(p)
+        return p
+
+    def log_of(self, name):
+        try:
+            with open(os.path.join(self.work, name + ".log"), errors="replace") as f:
+                return f.read().strip()
+        except OSError:
+            return ""
+
+    def start_desktop(self):
+        # The server picks a free display number itself and writes it to
+        # the pipe once it listens: other X servers starting on the machine
+        # at the same moment cannot take the walk's number.
+        read_end, write_end = os.pipe()
+        out = open(os.path.join(self.work, "xvfb.log"), "w")
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp"], env=self.env, stdout=out,
+                                stderr=subprocess.STDOUT, pass_fds=(write_end,))
+        self.procs.append(xvfb)
+        os.close(write_end)
+        number = b""
+        with os.fdopen(read_end, "rb") as pipe:
+            while not number.endswith(b"\n"):
+                chunk = pipe.read(1)
+                if not chunk:
+                    raise WalkFailed("the X server did not start: " + self.log_of("xvfb"))
+                number += chunk
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        os.environ["DISPLAY"] = self.env["DISPLAY"]
+        self.start([BUS_LAUNCHER, "--launch-immediately"], "atspi")
+
+    def click(self, node):
+        import pyatspi
+        x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"],
+                       env=self.env, check=True, timeout=SHORT)
+
+    def press(self, window, role, name):
+        node = wait_for(f"{role} '{name}'", lambda: find(window, role, name))
+        self.click(node)
+
+    def window(self, title):
+        import pyatspi
+        def probe():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                app = desktop.getChildAtIndex(i)
+                if app is not None and app.name == "Chooser":
+                    return find(app, "dialog", title)
+            return None
+        return wait_for(f"window '{title}'", probe)
+
+    def run(self):
+        subprocess.run([self.args.tandrix, "install", self.product], env=self.env, check=True,
+                       capture_output=True, timeout=60)
+        quake = os.path.join(self.product, "games", "quake.vcg")
+        with open(quake, "rb") as f:
+            before = f.read().decode()
+        self.start_desktop()
+        chooser = self.start([os.path.join(self.product, "Chooser")], "chooser", cwd=self.product)
+
+        main = self.window(TITLE)
+        wait_for("Generic opened", lambda: find(main, "label", "Generic"))
+        self.press(main, "push button", "Select Game")
+        kind = wait_for("game type dialog",
+                        lambda: find(self.window(TITLE).parent, "push button", "DOS Games"))
+        self.click(kind)
+        games = wait_for("DOS game list", lambda: find(
+            self.window(TITLE).parent, "label", "Choose the DOS game configuration to load:"))
+        listing = games.parent
+        self.press(listing, "list item", "Quake")
+        self.press(listing, "push button", "OK")
+        wait_for("Quake opened", lambda: find(main, "label", "Quake"))
+
+        slider = wait_for("slider", lambda: find(main, "slider", ""))
+        slider.queryValue().currentValue = 150
+        wait_for("slider at 150", lambda: slider.queryValue().currentValue == 150)
+        self.press(main, "check box", "Full Freedom")
+        self.press(main, "check box", "Vertical")
+        self.press(main, "push button", "Save Settings")
+        wait_for("quake.vcg saved", lambda: "ORIENTATION = VERTICAL" in open(quake, "rb").read().decode())
+        self.press(main, "push button", "Exit")
+        code = wait_for("Chooser to end", lambda: chooser.poll() is not None) and chooser.returncode
+        if code != 0:
+            raise WalkFailed(f"Chooser ended with {code}: {self.log_of('chooser')}")
+
+        after = open(quake, "rb").read().decode()
+        want = before.replace("ORIENTATION = HORIZONTAL", "ORIENTATION = VERTICAL").replace(
+            "SENS_INT_USER = { 0.80, 0.70, 0.85, 0.75, 0.80, 0.60, 1.00 }",
+            "SENS_INT_USER = { 0.80, 0.70, 0.85, 0.75, 0.80, 0.60, 1.50 }")
+        def lines(text):
+            return [l for l in text.split("\r\n") if "created by MVA_WriteCfgFile on:" not in l]
+        if "LEVEL = INTERMEDIATE\r\n" not in after or lines(after) != lines(want):
+            diff = [f"{a!r} != {b!r}" for a, b in zip(lines(after), lines(want)) if a != b]
+            raise WalkFailed("quake.vcg does not read as saved: " + "; ".join(diff[:5]))
+
+    def stop(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+                    p.wait()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--tandrix", required=True, help="the built tandrix tool")
+    args = parser.parse_args()
+
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        # The accessibility library is the system Python's; another Python
+        # first on PATH does not have it.
+        if os.path.exists("/usr/bin/python3") and sys.executable != "/usr/bin/python3":
+            return subprocess.call(["/usr/bin/python3", *sys.argv])
+        print("chooser_walk: SKIPPED: python3-pyatspi is not installed (scripts/deps installs it)")
+        return SKIPPED
+    missing = [t for t in TOOLS if shutil.which(t) is None]
+    if not os.path.exists(BUS_LAUNCHER):
+        missing.append("at-spi2-core")
+    if missing:
+        print(f"chooser_walk: SKIPPED: not installed: {', '.join(missing)} (scripts/deps installs them)")
+        return SKIPPED
+    # A D-Bus session of its own, so the accessibility bus is the walk's.
+    if os.environ.get("CHOOSER_WALK_SESSION") != "1":
+        os.environ["CHOOSER_WALK_SESSION"] = "1"
+        return subprocess.call(["dbus-run-session", "--", sys.executable, *sys.argv])
+
+    work = tempfile.mkdtemp(prefix="chooser-walk.")
+    walk = Walk(args, work)
+    try:
+        walk.run()
+        log("passed")
+        return 0
+    except (WalkFailed, subprocess.SubprocessError, OSError) as e:
+        log(f"FAILED: {e}")
+        log("processes: " + ", ".join(f"{' '.join(p.args[:2])} -> {p.poll()}" for p in walk.procs))
+        for name in ("chooser", "atspi", "xvfb"):
+            text = walk.log_of(name)
+            if text:
+                log(f"{name} said:\n{text}")
+        return 1
+    finally:
+        walk.stop()
+        if not os.environ.get("CHOOSER_WALK_KEEP"):
+            shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
