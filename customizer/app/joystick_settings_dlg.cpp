@@ -1,6 +1,40 @@
 #include "customizer/app/options_dialogs.h"
+#include "customizer/app/options_resources.h"
 
-CJoystickSettingsDlg::CJoystickSettingsDlg(ui::CDialog* parent) : parent_(parent) {}
+CJoystickSettingsDlg::CJoystickSettingsDlg(ui::CDialog* parent)
+    : CDialog(JoystickSettingsTemplate(), parent) {
+  // A port shown only because the slot holds none is written only once the
+  // user has picked or typed one.
+  OnCommandId(kIdcComPort, [this] { portChosen_ = true; }, CBN_SELCHANGE);
+  OnCommandId(kIdcComPort, [this] { portChosen_ = true; }, CBN_EDITCHANGE);
+}
 
-// Not built yet: nothing is shown and nothing changed.
-int CJoystickSettingsDlg::DoModal() { return IDCANCEL; }
+bool CJoystickSettingsDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  view_ = ReadJoystickSettings();
+  for (const std::string& port : view_.ports) GetDlgItem(kIdcComPort).AddString(port);
+  axisMap_ = savedAxisMap_ = view_.axisMap;
+  portText_ = PortText(view_.port);
+  UpdateData(false);
+  return true;
+}
+
+void CJoystickSettingsDlg::DoDataExchange(ui::CDataExchange* pDX) {
+  // By the whole text: the list is sorted, so "COM10" stands before "COM2".
+  ui::DDX_CBStringExact(pDX, kIdcComPort, portText_);
+  ui::DDX_Text(pDX, kIdcAxisMap, axisMap_);
+}
+
+void CJoystickSettingsDlg::OnOK() {
+  if (!UpdateData(true)) return;
+  if (!IsAcceptableAxisMap(axisMap_)) {
+    MessageBox("The axis map is invalid.\nPlease try again.", "Tandrix Customizer",
+               MB_ICONINFORMATION);
+    axisMap_ = savedAxisMap_;
+    SetDlgItemText(kIdcAxisMap, axisMap_);
+    GotoDlgCtrl(kIdcAxisMap);
+    return;
+  }
+  WriteJoystickSettings(axisMap_, ChosenPort(view_, portText_, portChosen_));
+  EndDialog(IDOK);
+}

@@ -1,7 +1,41 @@
 #include "customizer/app/options_dialogs.h"
+#include "customizer/app/options_resources.h"
+#include "customizer/game_settings.h"
 
 CModesDlg::CModesDlg(CGameSettings* settings, ui::CDialog* parent)
-    : settings_(settings), parent_(parent) {}
+    : CDialog(ModesTemplate(), parent), settings_(settings) {}
 
-// Not built yet: nothing is shown and nothing changed.
-int CModesDlg::DoModal() { return IDCANCEL; }
+bool CModesDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  const ModesChoice choice = ReadModesFromRegistry();
+  skill_ = choice.skill;
+  orientation_ = choice.orientation;
+  UpdateData(false);
+  return true;
+}
+
+void CModesDlg::DoDataExchange(ui::CDataExchange* pDX) {
+  ui::DDX_Radio(pDX, kIdcModesBasic, skill_);
+  ui::DDX_Radio(pDX, kIdcModesVertical, orientation_);
+  ui::DDX_Text(pDX, kIdcModesStatus, status_);
+}
+
+void CModesDlg::OnOK() {
+  if (!UpdateData(true)) return;
+  ui::CWaitCursor wait(*Host());
+  // A group without a selection (the registry held no word this program
+  // wrote, and the user chose none) leaves that setting as each file, the
+  // registry, the menu file and the open game have it.
+  const ModesChoice choice{skill_, orientation_};
+  outcome_ = ApplyModesToAllGames(choice, [this](const std::string& name) {
+    status_ = name;
+    SetDlgItemText(kIdcModesStatus, status_);
+  });
+  if (settings_ != nullptr && choice.skill != kNoChoice) settings_->level = choice.skill;
+  if (settings_ != nullptr && choice.orientation != kNoChoice) {
+    settings_->orientation = ConfigOrientationOf(choice.orientation);
+  }
+  // Files that could not be rewritten are skipped without a message, as
+  // before: the user learns nothing they could act on here.
+  EndDialog(IDOK);
+}

@@ -1,58 +1,87 @@
 // The dialogs the main dialog's Button Functions button and Options menu
-// open. Each lives in a source file of its own (button_functions_dlg.cpp,
-// modes_dlg.cpp, joystick_settings_dlg.cpp, default_joystick_dlg.cpp);
-// until their windows are built there, DoModal shows nothing and answers
-// IDCANCEL, so the main dialog's wiring works unchanged once they are.
+// open: the button functions of a DOS configuration (146), the modes for
+// all games (173), the joystick settings (177) and the default joystick
+// (172).
 #pragma once
 
 #include <string>
 
-#include "customizer/game_settings.h"
+#include "customizer/joystick_settings.h"
+#include "customizer/modes.h"
 #include "ui/dialog.h"
 
-// The six buttons' game functions of a DOS configuration; IDOK stores the
-// choices into the settings' current buttons.
-class CButtonFunctionsDlg {
+class CGameSettings;
+
+// Chooses, for each button A to F, one of the configuration's button
+// functions. OK stores the six choices (-1 for a list left without a
+// selection) into the settings' current buttons; Cancel stores nothing.
+class CButtonFunctionsDlg : public ui::CDialog {
  public:
   CButtonFunctionsDlg(std::string displayName, CGameSettings& settings,
                       ui::CDialog* parent = nullptr);
-  int DoModal();
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
 
  private:
+  void OnSetDefault();
+
   std::string displayName_;
   CGameSettings& settings_;
-  ui::CDialog* parent_;
 };
 
-// Mode Settings for All Games; on IDOK the open settings' level and
-// orientation follow the choice (the main dialog shows them afterwards
-// whatever the result).
-class CModesDlg {
+// Sets the level and the orientation of every game at once; on IDOK the
+// open game's settings (when given) follow the choice. A group the
+// registry preselects nothing in and the user leaves alone keeps each
+// configuration's own setting (see ApplyModesToAllGames).
+class CModesDlg : public ui::CDialog {
  public:
   explicit CModesDlg(CGameSettings* settings, ui::CDialog* parent = nullptr);
-  int DoModal();
+
+  const ModesOutcome& Outcome() const { return outcome_; }
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(ui::CDataExchange* pDX) override;
+  void OnOK() override;
 
  private:
   CGameSettings* settings_;
-  ui::CDialog* parent_;
+  int skill_ = kNoChoice;        // 0 Basic, 1 Full Freedom
+  int orientation_ = kNoChoice;  // 0 Vertical, 1 Horizontal
+  std::string status_;
+  ModesOutcome outcome_;
 };
 
-// The serial port and axis map of the joystick registry.
-class CJoystickSettingsDlg {
+// The serial port and axis map of every joystick slot.
+class CJoystickSettingsDlg : public ui::CDialog {
  public:
   explicit CJoystickSettingsDlg(ui::CDialog* parent = nullptr);
-  int DoModal();
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(ui::CDataExchange* pDX) override;
+  void OnOK() override;
 
  private:
-  ui::CDialog* parent_;
+  JoystickSettingsView view_;
+  std::string savedAxisMap_;
+  std::string axisMap_;
+  std::string portText_;
+  bool portChosen_ = false;  // the user picked or typed a port
 };
 
-// The monitor's default configuration (Config of Defaults in Tandmon.ini).
-class CDefaultJoystickDlg {
+// Which stock configuration the monitor makes live when no listed game runs.
+class CDefaultJoystickDlg : public ui::CDialog {
  public:
   explicit CDefaultJoystickDlg(ui::CDialog* parent = nullptr);
-  int DoModal();
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(ui::CDataExchange* pDX) override;
+  void OnOK() override;
 
  private:
-  ui::CDialog* parent_;
+  int choice_ = kNoChoice;
 };
