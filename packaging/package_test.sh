@@ -185,6 +185,10 @@ if [[ " ${programs[*]} " == *" Chooser "* ]] && [ -n "${DISPLAY:-}" ]; then
   kill "$chooser_pid" 2>/dev/null || true
   wait "$chooser_pid" 2>/dev/null || true
   cat "$work/chooser.log"
+  out=$(cd "$empty" && timeout 20 "$bin/Chooser" 2>&1) && code=0 || code=$?
+  echo "$out"
+  check "Chooser outside a product folder refuses" test "$code" = 1
+  check "and says how to make one" grep -q 'tandrix install' <<<"$out"
 fi
 
 echo "== Tandmon -close"

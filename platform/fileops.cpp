@@ -49,6 +49,12 @@ bool DirectoryExists(std::string_view path) {
   return StatPath(path, st) && S_ISDIR(st.st_mode);
 }
 
+bool IsProductFolder(std::string_view dir) {
+  const std::string base = std::string(dir) + "\\";
+  return FileExists(base + "Tandmon.ini") || FileExists(base + "games.ini") ||
+         DirectoryExists(base + "defaults");
+}
+
 bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists) {
   struct stat st;
   if (!StatPath(src, st) || S_ISDIR(st.st_mode)) return false;

@@ -10,6 +10,10 @@ namespace platform {
 bool FileExists(std::string_view path);       // a file or a folder
 bool DirectoryExists(std::string_view path);
 
+// A folder a program of the system can run in: it holds Tandmon.ini,
+// games.ini or defaults\ (names compared without regard to case).
+bool IsProductFolder(std::string_view dir);
+
 // Copies src to dst. With failIfExists an existing dst is kept and the copy
 // fails; otherwise dst is replaced (through a temporary file and a rename).
 bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists);

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/fileops.h"
+
 namespace fs = std::filesystem;
 
 namespace tools {
@@ -85,10 +87,6 @@ std::optional<fs::path> FindQtModule() {
   return std::nullopt;
 }
 
-bool IsProductFolder(const fs::path& dir) {
-  std::error_code ec;
-  return fs::is_regular_file(dir / "Tandmon.ini", ec) || fs::is_regular_file(dir / "games.ini", ec) ||
-         fs::is_directory(dir / "defaults", ec);
-}
+bool IsProductFolder(const fs::path& dir) { return platform::IsProductFolder(dir.string()); }
 
 }  // namespace tools

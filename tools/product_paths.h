@@ -35,8 +35,8 @@ std::optional<std::filesystem::path> FindProgram(const std::string& name);
 // The Qt front end module, found the same way; nullopt when not built.
 std::optional<std::filesystem::path> FindQtModule();
 
-// A folder with Tandmon.ini, games.ini or defaults/ in it: what a program
-// needs to run there.
+// A folder with Tandmon.ini, games.ini or defaults/ in it (any case): what
+// a program needs to run there.
 bool IsProductFolder(const std::filesystem::path& dir);
 
 // The user's home folder.

@@ -9,6 +9,7 @@
 
 #include "customizer/app/customizer_app.h"
 #include "platform/dospath.h"
+#include "platform/fileops.h"
 #include "ui/headless/frontend.h"
 
 namespace {
@@ -55,6 +56,14 @@ int main(int argc, char** argv) {
     // The customizer is nothing but its window: without a display there
     // is nobody to show it to, and it must not sit waiting for one.
     std::fprintf(stderr, "Chooser: cannot show the customizer: %s\n", why.c_str());
+    return 1;
+  }
+  if (!platform::IsProductFolder(".")) {
+    std::fprintf(stderr,
+                 "Chooser: %s is not a product folder (no Tandmon.ini, games.ini or defaults\\).\n"
+                 "Make one with \"tandrix install\" (the player's folder) or \"tandrix install DIR\",\n"
+                 "then start the customizer there, or run \"tandrix start Chooser\".\n",
+                 platform::CurrentDirectory().c_str());
     return 1;
   }
   ui::SetApplication(app.get());

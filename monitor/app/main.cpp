@@ -47,13 +47,6 @@ bool AsksForHelp(int argc, char** argv) {
   return false;
 }
 
-// What the monitor needs to find in its current directory; a folder with
-// none of it is not a product folder at all.
-bool InProductFolder() {
-  return platform::FileExists("Tandmon.ini") || platform::FileExists("games.ini") ||
-         platform::DirectoryExists("defaults");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,7 +54,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (!InProductFolder()) {
+  if (!platform::IsProductFolder(".")) {
     std::fprintf(stderr,
                  "Tandmon: %s is not a product folder (no Tandmon.ini, games.ini or defaults\\).\n"
                  "Make one with \"tandrix install\" (the player's folder) or \"tandrix install DIR\",\n"
