@@ -111,7 +111,9 @@ out=$("$bin/tandrix" install "$other")
 echo "$out"
 check "template taken from the package" cmp -s "$root/usr/share/tandrix/defaults/Joy3D.vcg" "$other/defaults/Joy3D.vcg"
 check "product files only" bash -c "[ ! -e '$other/defaults/.gitattributes' ] && [ ! -e '$other/games/.gitattributes' ]"
-check "programs linked to the package's bin" test "$(readlink "$other/Tandmon")" = "$bin/Tandmon"
+for p in "${programs[@]}"; do
+  check "$p linked to the package's bin" test "$(readlink "$other/$p")" = "$bin/$p"
+done
 check "no module copied beside them" test ! -e "$other/libtandrix_ui_qt.so"
 
 echo "== tandrix install (the player's folder)"
