@@ -4,6 +4,7 @@
 #include "customizer/app/resources.h"
 #include "customizer/shared_strings.h"
 #include "ui/strings.h"
+#include "ui/window_search.h"
 
 namespace {
 
@@ -18,6 +19,16 @@ const std::string& ProgramDirectory() { return ProgramDir(); }
 void SetProgramDirectory(std::string_view dir) { ProgramDir() = dir; }
 
 int CCustomizerApp::InitInstance() {
+  // One customizer at a time: a second start brings the running one
+  // forward and ends, whichever edition it is.
+  if (const ui::WindowRef running = ui::FindWindow(ui::LoadString(kIdsAppTitle))) {
+    ui::SetForegroundWindow(running);
+    return 0;
+  }
+  if (const ui::WindowRef running = ui::FindWindow(ui::LoadString(kIdsChampionTitle))) {
+    ui::SetFocus(running);
+    return 0;
+  }
   InitSharedStrings(ui::LoadString(kIdsAppTitle));
   CCustomizerDlg dlg;
   dlg.DoModal(app_.Dialogs());

@@ -7,6 +7,7 @@ registry store of its own) through tandrix install, starts an X server
 Chooser in the product folder and does what a player does, finding every
 control by its visible text in the AT-SPI tree and clicking it:
 
+  (a second start)                    ends at once, the first one stays
   Select Game, DOS Games, Quake, OK   the Quake configuration opens
   the slider to 150, Full Freedom, Vertical
   Save Settings                       games/quake.vcg is written
@@ -49,6 +50,8 @@ def wait_for(what, probe, timeout=SHORT):
     while True:
         try:
             found = probe()
+        except WalkFailed:
+            raise
         except Exception:  # the tree changes under a search; look again
             found = None
         if found:
@@ -124,6 +127,21 @@ class Walk:
         os.environ["DISPLAY"] = self.env["DISPLAY"]
         self.start([BUS_LAUNCHER, "--launch-immediately"], "atspi")
 
+    def start_chooser(self):
+        # An X server that has just come up now and then refuses the first
+        # Qt client (the program then ends before its window shows); such a
+        # start is tried again.
+        for attempt in range(3):
+            chooser = self.start([os.path.join(self.product, "Chooser")], "chooser", cwd=self.product)
+            try:
+                self.window(TITLE, lambda: chooser.poll() is not None)
+            except WalkFailed:
+                pass
+            if chooser.poll() is None:
+                return chooser
+            log(f"start {attempt + 1} ended with {chooser.returncode}: {self.log_of('chooser')[:80]!r}")
+        raise WalkFailed("Chooser did not start: " + self.log_of("chooser"))
+
     def click(self, node):
         import pyatspi
         x, y, w, h = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -134,9 +152,11 @@ class Walk:
         node = wait_for(f"{role} '{name}'", lambda: find(window, role, name))
         self.click(node)
 
-    def window(self, title):
+    def window(self, title, gone=lambda: False):
         import pyatspi
         def probe():
+            if gone():
+                raise WalkFailed("the program ended")
             desktop = pyatspi.Registry.getDesktop(0)
             for i in range(desktop.childCount):
                 app = desktop.getChildAtIndex(i)
@@ -152,10 +172,14 @@ class Walk:
         with open(quake, "rb") as f:
             before = f.read().decode()
         self.start_desktop()
-        chooser = self.start([os.path.join(self.product, "Chooser")], "chooser", cwd=self.product)
-
+        chooser = self.start_chooser()
         main = self.window(TITLE)
         wait_for("Generic opened", lambda: find(main, "label", "Generic"))
+        # A second start brings this one forward and ends at once.
+        second = self.start([os.path.join(self.product, "Chooser")], "second", cwd=self.product)
+        wait_for("the second start to end", lambda: second.poll() is not None)
+        if second.returncode != 0 or chooser.poll() is not None:
+            raise WalkFailed(f"second start ended with {second.returncode}: {self.log_of('second')}")
         self.press(main, "push button", "Select Game")
         kind = wait_for("game type dialog",
                         lambda: find(self.window(TITLE).parent, "push button", "DOS Games"))
@@ -234,7 +258,7 @@ def main():
     except (WalkFailed, subprocess.SubprocessError, OSError) as e:
         log(f"FAILED: {e}")
         log("processes: " + ", ".join(f"{' '.join(p.args[:2])} -> {p.poll()}" for p in walk.procs))
-        for name in ("chooser", "atspi", "xvfb"):
+        for name in ("chooser", "second", "atspi", "xvfb"):
             text = walk.log_of(name)
             if text:
                 log(f"{name} said:\n{text}")
