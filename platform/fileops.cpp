@@ -55,6 +55,11 @@ bool IsProductFolder(std::string_view dir) {
          DirectoryExists(base + "defaults");
 }
 
+bool IsRegularFile(std::string_view path) {
+  struct stat st;
+  return StatPath(path, st) && S_ISREG(st.st_mode);
+}
+
 bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists) {
   struct stat st;
   if (!StatPath(src, st) || S_ISDIR(st.st_mode)) return false;

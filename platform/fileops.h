@@ -9,6 +9,9 @@ namespace platform {
 
 bool FileExists(std::string_view path);       // a file or a folder
 bool DirectoryExists(std::string_view path);
+// An existing regular file: not a folder, a FIFO or a device, which a
+// reader of whole files must not open (a FIFO would block it).
+bool IsRegularFile(std::string_view path);
 
 // A folder a program of the system can run in: it holds Tandmon.ini,
 // games.ini or defaults\ (names compared without regard to case).

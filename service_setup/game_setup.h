@@ -1,0 +1,72 @@
+// What the service setup does to a game's folder, and undoes.
+//
+// Setting up keeps the game's executable as realgame.exe beside it, puts
+// the product's launcher stub (support\specmva.exe) at the front of the
+// executable, so that whatever starts the game under its usual name starts
+// the launcher, and writes specmva.bat, which loads the DOS driver and runs
+// the game through the product's front end with realgame.exe as the
+// program. Restoring copies realgame.exe back.
+//
+// The executable is never left half-written: its new contents (the stub's
+// bytes, then what the old executable holds past the stub's length) are
+// built beside it and put in its place in one step, and a failure leaves
+// the old executable as it was.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "service_setup/service_games.h"
+
+enum class SetupStatus {
+  kDone,
+  kGameNotFound,     // no such executable: realgame.exe could not be made
+  kStubMissing,      // support\specmva.exe cannot be read
+  kGameNotOpened,    // the executable is read-only
+  kNewFileFailed,    // the new executable could not be written
+  kBatchNotCreated,  // specmva.bat could not be written; the executable is back as it was
+};
+
+struct SetupRequest {
+  std::string productDir;  // W: the product folder
+  std::string gamePath;    // the game's executable, a full path
+  int game = kNoGame;      // which front end specmva.bat runs
+};
+
+struct SetupResult {
+  SetupStatus status = SetupStatus::kDone;
+  std::string gameDir;     // the folder of the executable (D)
+  std::string batchPath;   // D\specmva.bat
+};
+
+// Everything OK does to the game's folder, in order: realgame.exe, the
+// launcher over the executable, specmva.bat. The Services keys are the
+// caller's to write once it has told the user.
+SetupResult SetUpGame(const SetupRequest& request);
+
+// The executable as the launcher leaves it: the stub, then the old bytes
+// past the stub's length.
+std::string LauncherImage(std::string_view stub, std::string_view oldExe);
+
+// Writes D\specmva.bat (text mode) for the game's folder D and the front
+// end; false when it cannot be created or written.
+bool WriteServiceBatch(std::string_view productDir, std::string_view gameDir,
+                       std::string_view frontEnd, std::string* batchPath = nullptr);
+
+enum class RestoreStatus {
+  kRestored,
+  kNothingSetUp,   // CurrentGame is empty
+  kCopyMissing,    // realgame.exe is not there
+  kNotWritten,     // the executable could not be replaced
+};
+
+// Copies realgame.exe back over the executable CurrentGame names. Anything
+// short of that is logged to error.log as one line saying why, and the
+// executable is left as it is.
+RestoreStatus RestoreGame(std::string_view productDir);
+
+// The error.log line of a start without a command line.
+void LogNoCommandLine(std::string_view productDir);
+
+// "<productDir>\error.log".
+std::string ServiceErrorLogPath(std::string_view productDir);
