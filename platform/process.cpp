@@ -440,4 +440,11 @@ std::string WindowsDirectory() {
   return "C:\\WINDOWS";
 }
 
+std::string ProgramPath() {
+  std::array<char, 4096> exe{};
+  const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+  if (n <= 0) return {};
+  return ToDosPath(std::string(exe.data(), static_cast<std::size_t>(n)));
+}
+
 }  // namespace platform

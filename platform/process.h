@@ -124,4 +124,8 @@ bool ProcessIsRunning(std::uint32_t processId);
 // without such programs starting one of them simply fails.
 std::string WindowsDirectory();
 
+// This program's own executable, full path in DOS form (what the original
+// platform's module file name gives); empty when it cannot be found.
+std::string ProgramPath();
+
 }  // namespace platform

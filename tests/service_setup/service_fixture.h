@@ -54,7 +54,10 @@ class ServiceFolders : public ::testing::Test {
     dukeExe = dukeDir + "\\duke3d.exe";
   }
 
-  std::string Ini() const { return product.Read("Tandmon.ini"); }
+  // The settings file, made as "tandmon.ini" when the product had none.
+  std::string Ini() const {
+    return product.Exists("Tandmon.ini") ? product.Read("Tandmon.ini") : product.Read("tandmon.ini");
+  }
   std::string Log() const { return product.Read("error.log"); }
 
   const std::string stub = Binary("STUB", 3000);

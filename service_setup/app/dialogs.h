@@ -1,0 +1,42 @@
+// svcsetup's two dialogs: the main dialog (102), where the user picks the
+// game and its path and sets it up for the service, and the About box (100).
+#pragma once
+
+#include <string>
+
+#include "service_setup/command_line.h"
+#include "service_setup/service_games.h"
+#include "ui/dialog.h"
+
+class CServiceSetupDlg : public ui::CDialog {
+ public:
+  // productDir is W, the folder of tandmon.ini, support\ and games\.
+  CServiceSetupDlg(std::string productDir, Service service);
+
+  // The dialog data.
+  int m_game = kNoGame;
+  std::string m_gamePath;
+  std::string m_serviceName;
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(ui::CDataExchange* pDX) override;
+  void OnOK() override;
+
+ private:
+  void OnGameChosen();
+  void OnBrowse();
+  void OnHelp();
+  void OnAbout();
+  // The message of a failed setup; false when the setup went through.
+  bool ReportFailure(const struct SetupResult& result);
+
+  std::string productDir_;
+  Service service_;
+  const ServiceGame* chosen_ = nullptr;  // set when a game is chosen
+};
+
+class CAboutDlg : public ui::CDialog {
+ public:
+  CAboutDlg();
+};

@@ -1,0 +1,238 @@
+// svcsetup's main dialog on the headless host: the radio rules per service,
+// OK and Browse before a game is chosen, the paths from Services, every
+// message of OK, and a setup followed by its restore.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app_fixture.h"
+#include "platform/file.h"
+#include "platform/profile.h"
+
+namespace {
+
+using svctest::Lines;
+using svctest::SvcsetupTest;
+
+TEST_F(SvcsetupTest, EachServiceOffersItsGamesAndOkWaitsForAChoice) {
+  struct Case {
+    const char* commandLine;
+    const char* service;
+    bool duke, quake, descent;
+  } cases[] = {
+      {"1 ten.exe", "TEN", true, true, false},
+      {"1 ewrap.exe", "ENGAGE", false, false, true},
+      {"1 other.exe", "", true, true, true},
+      {"1 C:\\ten0\\ten.exe", "TEN", true, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    bool shown = false;
+    User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+      shown = true;
+      EXPECT_EQ(d.Title(), "Game Service Setup");
+      EXPECT_TRUE(d.Centered());
+      EXPECT_EQ(d.Text(kIdcServiceName), c.service);
+      EXPECT_EQ(d.Enabled(kIdcDuke), c.duke);
+      EXPECT_EQ(d.Enabled(kIdcQuake), c.quake);
+      EXPECT_EQ(d.Enabled(kIdcDescent), c.descent);
+      EXPECT_EQ(d.Check(kIdcDuke) + d.Check(kIdcQuake) + d.Check(kIdcDescent), 0);
+      EXPECT_EQ(d.Text(kIdcGamePath), "");
+      EXPECT_EQ(d.ImageId(kIdcPicture), kIdbDevice);
+      EXPECT_EQ(d.Text(kIdcSteps).substr(0, 57),
+                "You now have to set up the game to use with the service: ");
+      EXPECT_FALSE(d.Enabled(IDOK));
+      EXPECT_FALSE(d.Click(IDOK));
+      // A disabled game cannot be chosen.
+      if (!c.descent) {
+        EXPECT_FALSE(d.Click(kIdcDescent));
+      }
+      const int game = c.duke ? kIdcQuake : kIdcDescent;
+      EXPECT_TRUE(d.Click(game));
+      EXPECT_TRUE(d.Enabled(IDOK));
+      EXPECT_TRUE(d.Click(IDCANCEL));
+    });
+    EXPECT_EQ(Run(c.commandLine), 0);
+    EXPECT_TRUE(shown);
+  }
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Ini(), "");
+  EXPECT_FALSE(games.Exists("duke/realgame.exe"));
+}
+
+TEST_F(SvcsetupTest, ChoosingAGameShowsItsPathFromServicesOrItsDefault) {
+  product.Write("Tandmon.ini", "[Services]\r\nDuke=D:\\3d\\duke3d.exe\r\n");
+  struct Step {
+    int radio;
+    const char* path;
+  } steps[] = {
+      {kIdcQuake, "C:\\quake\\quaketen.exe"},
+      {kIdcDuke, "D:\\3d\\duke3d.exe"},
+      {kIdcQuake, "C:\\quake\\quaketen.exe"},
+  };
+  User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+    for (const auto& s : steps) {
+      SCOPED_TRACE(s.path);
+      d.Type(kIdcGamePath, "typed over");
+      EXPECT_TRUE(d.Click(s.radio));
+      EXPECT_EQ(d.Check(s.radio), BST_CHECKED);
+      EXPECT_EQ(d.Text(kIdcGamePath), s.path);
+    }
+    d.Close();
+  });
+  EXPECT_EQ(Run("1 ten.exe"), 0);
+}
+
+TEST_F(SvcsetupTest, BrowseBeforeAChoiceSaysSoAndOpensNothing) {
+  User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+    EXPECT_TRUE(d.Click(kIdcBrowse));
+    EXPECT_FALSE(d.Ended());
+    d.Close();
+  });
+  EXPECT_EQ(Run("1 ten.exe"), 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "A Game Must Be Selected To Choose A Directory.");
+  EXPECT_EQ(Boxes()[0].caption, "ERROR");
+  EXPECT_EQ(Boxes()[0].flags, unsigned{MB_OK | MB_ICONERROR});
+  EXPECT_EQ(User().DialogsOpened(), std::vector<int>{kIddServiceSetup});
+}
+
+TEST_F(SvcsetupTest, OkSetsTheGameUpAndALaterRestoreBringsItBack) {
+  User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+    EXPECT_TRUE(d.Click(kIdcDuke));
+    EXPECT_TRUE(d.Type(kIdcGamePath, dukeExe));
+    EXPECT_TRUE(d.Click(IDOK));
+    EXPECT_TRUE(d.Ended());
+  });
+  EXPECT_EQ(Run("1 ten.exe"), 0);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Duke Has Been Configured Successfully For TEN.");
+  EXPECT_EQ(Boxes()[0].caption, "INFORMATION");
+  EXPECT_EQ(Boxes()[0].flags, unsigned{MB_OK});
+
+  EXPECT_EQ(games.Read("duke/realgame.exe"), duke);
+  EXPECT_EQ(games.Read("duke/duke3d.exe"), stub + duke.substr(stub.size()));
+  EXPECT_EQ(games.Read("duke/specmva.bat"),
+            "call " + work + "\\tdxload.bat\r\n\r\n" + work.substr(0, 2) + "\r\n\r\ncd " + work +
+                "\\games\r\n\r\nmvaduke.exe -dir " + dukeDir +
+                " -exe realgame.exe -noshow %1 %2 %3 %4 %5 %6 %7\r\n");
+  EXPECT_EQ(Ini(), "[Services]\r\nDuke=" + dukeExe + "\r\nCurrentGame=" + dukeExe + "\r\n");
+
+  EXPECT_EQ(Run("0 ten.exe"), 0);
+  EXPECT_EQ(games.Read("duke/duke3d.exe"), duke);
+  EXPECT_EQ(User().DialogsOpened().size(), 1u);
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(SvcsetupTest, EveryFailureOfOkIsToldAndTheDialogStaysOpen) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    std::string path;
+    std::string text;
+    std::string caption;
+    unsigned flags;
+  } cases[] = {
+      {"no such executable", [] {}, games.Dos() + "\\duke\\dukee.exe",
+       games.Dos() + "\\duke\\dukee.exe cannot be found, please choose a correct path.",
+       "Tandrix Game Service Setup", MB_OK | MB_ICONEXCLAMATION},
+      {"no stub", [&] { std::filesystem::remove(product.Host("support/specmva.exe")); }, dukeExe,
+       "The game could not be set up.\nSpecMva.exe is missing from the Tandrix's directory.",
+       "Tandrix Game Service Setup", MB_OK | MB_ICONEXCLAMATION},
+      {"read-only game",
+       [&] { std::filesystem::permissions(games.Host("duke/duke3d.exe"),
+                                          std::filesystem::perms::owner_read); },
+       dukeExe, "The game could not be set up.\nDuke3d.exe could not be opened.",
+       "Tandrix Game Service Setup", MB_OK | MB_ICONEXCLAMATION},
+      {"disk full", [] { platform::testing::FailWritesAfter(25500); }, dukeExe,
+       "An Error Occurred. While Making New File.\nUnable To Continue. Please Check The Entered "
+       "Directory.",
+       "ERROR", MB_OK | MB_ICONERROR},
+      {"no batch file", [&] { games.Write("duke/specmva.bat/x", ""); }, dukeExe,
+       "Unable To Create" + dukeDir + "\\specmva.bat", "ERROR", MB_OK | MB_ICONERROR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(games.Host("duke"));
+    games.Write("duke/duke3d.exe", duke);
+    product.Write("support/specmva.exe", stub);
+    c.arrange();
+    const std::size_t before = Boxes().size();
+    User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+      d.Click(kIdcQuake);
+      d.Type(kIdcGamePath, c.path);
+      EXPECT_TRUE(d.Click(IDOK));
+      EXPECT_FALSE(d.Ended());
+      d.Close();
+    });
+    EXPECT_EQ(Run("1 ten.exe"), 0);
+    platform::testing::FailWritesAfter(-1);
+    ASSERT_EQ(Boxes().size(), before + 1);
+    EXPECT_EQ(Boxes().back().text, c.text);
+    EXPECT_EQ(Boxes().back().caption, c.caption);
+    EXPECT_EQ(Boxes().back().flags, c.flags);
+    EXPECT_EQ(games.Read("duke/duke3d.exe"), duke);
+    EXPECT_FALSE(std::filesystem::is_regular_file(games.Host("duke/specmva.bat")));
+    EXPECT_EQ(Ini(), "");
+  }
+}
+
+TEST_F(SvcsetupTest, WithoutACommandLineItLogsAndTellsTheUser) {
+  EXPECT_EQ(Run(""), 1);
+  std::vector<std::string> lines = Lines(Log());
+  ASSERT_EQ(lines.size(), 1u);
+  const std::string head =
+      "Win95: SVCSETUP - Unable To Find Any Command Line Arguments (ten.exe, ewrap.exe): ";
+  EXPECT_EQ(lines[0].substr(0, head.size()), head);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text,
+            "Your game could not be setup for a service. Please contact Veltrani technical "
+            "support.");
+  EXPECT_EQ(Boxes()[0].caption, "ERROR");
+  EXPECT_EQ(Boxes()[0].flags, unsigned{MB_OK | MB_ICONERROR});
+  EXPECT_TRUE(User().DialogsOpened().empty());
+}
+
+TEST_F(SvcsetupTest, RestoreShowsNothingAndNeedsSomethingToRestore) {
+  struct Case {
+    const char* commandLine;
+    int code;
+    std::size_t logLines;
+  } cases[] = {
+      {"0 ten.exe", 1, 1},            // nothing set up yet
+      {"C:\\dir0\\ten.exe", 1, 2},    // a 0 anywhere: restore
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.commandLine);
+    EXPECT_EQ(Run(c.commandLine), c.code);
+    EXPECT_EQ(Lines(Log()).size(), c.logLines);
+  }
+  EXPECT_TRUE(User().DialogsOpened().empty());
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(games.Read("duke/duke3d.exe"), duke);
+}
+
+TEST_F(SvcsetupTest, HelpOpensTheCompanionBesideTheProgram) {
+  // The viewer records what it was asked to open.
+  const std::string record = product.Host("viewed.txt");
+  product.Write("viewer.sh", "#!/bin/sh\necho \"$1\" > " + record + "\n");
+  std::filesystem::permissions(product.Host("viewer.sh"), std::filesystem::perms::owner_all);
+  testsupport::ScopedEnv viewer("TANDRIX_HELP_VIEWER", product.Host("viewer.sh").c_str());
+  User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+    EXPECT_TRUE(d.Click(kIdcHelp));
+    d.Close();
+  });
+  EXPECT_EQ(Run("1 ten.exe"), 0);
+  EXPECT_TRUE(Boxes().empty()) << Boxes()[0].text;
+  for (int waited = 0; waited < 5000 && !product.Exists("viewed.txt"); waited += 20) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::string beside =
+      std::filesystem::path(std::filesystem::read_symlink("/proc/self/exe")).parent_path() /
+      "tndrx47.txt";
+  EXPECT_EQ(product.Read("viewed.txt"), beside + "\n");
+}
+
+}  // namespace
