@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/process.h"
 #include "service_fixture.h"
 #include "service_setup/game_setup.h"
 #include "service_setup/service_games.h"
@@ -20,6 +21,21 @@ using testsupport::ChildProcess;
 using testsupport::ScopedEnv;
 using testsupport::TempDir;
 using testsupport::WaitFor;
+
+// Every process of the machine the monitor takes for the service program:
+// another one than the test's keeps the service "running" for it.
+std::string ServicePrograms() {
+  std::string found;
+  auto snapshot = platform::CreateProcessSnapshot();
+  if (snapshot == nullptr) return " (no snapshot)";
+  for (const auto& p : snapshot->Entries()) {
+    const std::size_t cut = p.exePath.rfind('\\');
+    if (platform::EqualsNoCase(p.exePath.substr(cut + 1), "ten.exe")) {
+      found += " " + std::to_string(p.processId) + " " + p.exePath;
+    }
+  }
+  return found;
+}
 
 class SvcsetupProcess : public ::testing::Test {
  protected:
@@ -78,13 +94,15 @@ TEST_F(SvcsetupProcess, TheMonitorStartsItWhenTheServiceStartsAndRestoresWhenItE
 
   // "1 ten.exe": without a display svcsetup shows nothing, says why, ends.
   const std::string noDisplay = "svcsetup: no display to show the game service setup on";
-  ASSERT_TRUE(WaitFor([&] { return Output().find(noDisplay) != std::string::npos; }, 10000))
+  ASSERT_TRUE(WaitFor([&] { return Output().find(noDisplay) != std::string::npos; }, 20000))
       << Output();
   EXPECT_EQ(games.Read("duke/duke3d.exe"), launcher);
 
   // "0 ten.exe" once the service has ended: the game is back.
   service.Kill();
-  ASSERT_TRUE(WaitFor([&] { return games.Read("duke/duke3d.exe") == game; }, 10000)) << Output();
+  ASSERT_TRUE(WaitFor([&] { return games.Read("duke/duke3d.exe") == game; }, 20000))
+      << Output() << product.Read("error.log") << "monitor running: " << monitor.Running()
+      << "; service programs on this machine:" << ServicePrograms();
   EXPECT_EQ(games.Read("duke/realgame.exe"), game);
 
   ChildProcess close(Program("Tandmon"), {"-close"}, product.path(), Log());
