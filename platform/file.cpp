@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 #include "platform/dospath.h"
@@ -138,7 +140,12 @@ std::string ReplaceTarget(const std::string& hostPath) {
   return path;
 }
 
-bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
+namespace {
+
+// Replaces the file at a host path (already resolved with ReplaceTarget)
+// with what fill writes to the descriptor of a temporary file beside it,
+// keeping its mode and owner. The target changes only when fill succeeds.
+bool ReplaceHostFileWith(const std::string& hostPath, const std::function<bool(int fd)>& fill) {
   if (!CheckReplaceable(hostPath)) return false;
   std::string tmpl = ParentOf(hostPath) + "/.tandrix-XXXXXX";
   int fd = ::mkstemp(tmpl.data());
@@ -146,8 +153,8 @@ bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
   struct stat st;
   const bool existed = ::stat(hostPath.c_str(), &st) == 0;
   const mode_t mode = existed ? (st.st_mode & 07777) : NewFileMode();
-  bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  if (!ok) g_lastError = ErrorFromErrno(errno);
+  bool ok = fill(fd);
+  if (!ok && g_lastError == FileError::None) g_lastError = ErrorFromErrno(errno);
   // The owner is kept where this process may give the file away (root
   // editing a user's file); otherwise the new file is the writer's.
   if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
@@ -160,6 +167,46 @@ bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
   ::unlink(tmpl.c_str());
   if (g_lastError == FileError::None) g_lastError = FileError::Failed;
   return false;
+}
+
+}  // namespace
+
+bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
+  return ReplaceHostFileWith(hostPath,
+                             [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+}
+
+bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::string_view src,
+                        std::int64_t offset) {
+  g_lastError = FileError::None;
+  auto host = ToHostPath(path);
+  auto srcHost = ToHostPath(src);
+  if (!host || !srcHost) return Fail(FileError::NotFound);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer.
+  int in = ::open(srcHost->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (in < 0) return FailErrno();
+  struct stat st;
+  bool ok = ::fstat(in, &st) == 0 ? (S_ISREG(st.st_mode) || Fail(FileError::NotRegular))
+                                  : FailErrno();
+  ok = ok && ReplaceHostFileWith(ReplaceTarget(*host), [&](int fd) {
+         if (!WriteAll(fd, head.data(), head.size())) return false;
+         if (offset >= st.st_size) return true;
+         if (::lseek(in, static_cast<off_t>(std::max<std::int64_t>(offset, 0)), SEEK_SET) < 0) {
+           return false;
+         }
+         char buf[65536];
+         for (;;) {
+           ssize_t r = ::read(in, buf, sizeof buf);
+           if (r < 0) {
+             if (errno == EINTR) continue;
+             return false;
+           }
+           if (r == 0) return true;
+           if (!WriteAll(fd, buf, static_cast<std::size_t>(r))) return false;
+         }
+       });
+  ::close(in);
+  return ok;
 }
 
 namespace {
@@ -381,6 +428,30 @@ bool ReadWholeFile(std::string_view path, std::string& bytes) {
   if (fd < 0) return FailErrno();
   bool ok = ReadWholeFd(fd, bytes);
   ::close(fd);
+  return ok;
+}
+
+bool ReadFileHead(std::string_view path, std::size_t count, std::string& bytes) {
+  bytes.clear();
+  auto host = ToHostPath(path);
+  if (!host) return Fail(FileError::NotFound);
+  int fd = ::open(host->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return FailErrno();
+  struct stat st;
+  bool ok = ::fstat(fd, &st) == 0 ? (S_ISREG(st.st_mode) || Fail(FileError::NotRegular))
+                                  : FailErrno();
+  bytes.resize(ok ? count : 0);
+  std::size_t done = 0;
+  while (ok && done < count) {
+    ssize_t r = ::read(fd, bytes.data() + done, count - done);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) ok = FailErrno();
+    if (r <= 0) break;
+    done += static_cast<std::size_t>(r);
+  }
+  ::close(fd);
+  bytes.resize(ok ? done : 0);
+  if (ok) g_lastError = FileError::None;
   return ok;
 }
 

@@ -119,6 +119,18 @@ std::string ReplaceTarget(const std::string& hostPath);
 // with bytes, keeping its mode and owner.
 bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes);
 
+// Replaces the file at path with head followed by the bytes of src from
+// offset on (nothing of src when it is shorter), in the same way as
+// WriteWholeFile but read and written in pieces, so files of any size can
+// be copied: the target is old or new, never half written. src may be the
+// target itself. False, the target unchanged, when src is not a regular
+// file or cannot be read, or the target cannot be written.
+bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::string_view src,
+                        std::int64_t offset);
+
+// The first count bytes of a regular file (fewer when it is shorter).
+bool ReadFileHead(std::string_view path, std::size_t count, std::string& bytes);
+
 namespace testing {
 // Makes the next writes fail after this many bytes have reached the disk,
 // as a full disk would; a negative value turns the fault off.

@@ -64,9 +64,8 @@ bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists) {
   struct stat st;
   if (!StatPath(src, st) || S_ISDIR(st.st_mode)) return false;
   if (failIfExists && FileExists(dst)) return false;
-  std::string bytes;
-  if (!ReadWholeFile(src, bytes)) return false;
-  if (!WriteWholeFile(dst, bytes)) return false;
+  // In pieces: a game's program may be larger than any file read whole.
+  if (!ReplaceFileSpliced(dst, {}, src, 0)) return false;
   // The copy takes the source's permissions, read-only attribute included.
   auto host = ToHostPath(dst);
   if (host) ::chmod(host->c_str(), st.st_mode & 07777);

@@ -34,38 +34,30 @@ std::string StubPath(std::string_view productDir) {
   return WithoutTrailingBackslash(productDir) + "\\support\\specmva.exe";
 }
 
-bool ReadRegularFile(std::string_view path, std::string& bytes) {
-  return platform::IsRegularFile(path) && platform::ReadWholeFile(path, bytes);
-}
-
 }  // namespace
-
-std::string LauncherImage(std::string_view stub, std::string_view oldExe) {
-  std::string image(stub);
-  if (oldExe.size() > stub.size()) image.append(oldExe.substr(stub.size()));
-  return image;
-}
 
 SetupResult SetUpGame(const SetupRequest& request) {
   SetupResult result;
   const std::string& gamePath = request.gamePath;
-  std::string oldExe;
   // A game named realgame.exe would be copied onto itself and then
   // overwritten by the launcher, losing it.
   if (!FolderOf(gamePath, result.gameDir) || NamesRealGame(gamePath) ||
-      !ReadRegularFile(gamePath, oldExe)) {
+      !platform::IsRegularFile(gamePath)) {
     result.status = SetupStatus::kGameNotFound;
     return result;
   }
   const std::string realGame = result.gameDir + "\\" + std::string(kRealGame);
 
+  // The stub is small and read whole; the game's program may be large and
+  // is only ever streamed.
   std::string stub;
-  const bool haveStub = ReadRegularFile(StubPath(request.productDir), stub) && !stub.empty();
+  const bool haveStub = platform::ReadWholeFile(StubPath(request.productDir), stub) && !stub.empty();
+  std::string front;
   // Set up once already (the service started twice without ending): the
   // executable is the launcher and realgame.exe holds the game. Copying
   // again would put the launcher into realgame.exe and lose the game.
-  const bool alreadySetUp = haveStub && oldExe.starts_with(stub) &&
-                            platform::IsRegularFile(realGame);
+  const bool alreadySetUp = haveStub && platform::ReadFileHead(gamePath, stub.size(), front) &&
+                            front == stub && platform::IsRegularFile(realGame);
   if (!alreadySetUp && !platform::CopyFile(gamePath, realGame, false)) {
     result.status = SetupStatus::kGameNotFound;
     return result;
@@ -79,7 +71,10 @@ SetupResult SetUpGame(const SetupRequest& request) {
     result.status = SetupStatus::kGameNotOpened;
     return result;
   }
-  if (!platform::WriteWholeFile(gamePath, LauncherImage(stub, oldExe))) {
+  // Built from realgame.exe, the copy just made of the executable (or, set
+  // up already, from the executable itself, which then stays as it is).
+  const std::string& source = alreadySetUp ? gamePath : realGame;
+  if (!platform::ReplaceFileSpliced(gamePath, stub, source, static_cast<std::int64_t>(stub.size()))) {
     result.status = SetupStatus::kNewFileFailed;
     return result;
   }
@@ -88,7 +83,7 @@ SetupResult SetUpGame(const SetupRequest& request) {
   if (!WriteServiceBatch(request.productDir, result.gameDir, frontEnd, &result.batchPath)) {
     // Without the batch file the launcher cannot start the game: the
     // executable goes back to what it was, so nothing is half set up.
-    platform::WriteWholeFile(gamePath, oldExe);
+    if (!alreadySetUp) platform::CopyFile(realGame, gamePath, false);
     result.status = SetupStatus::kBatchNotCreated;
     return result;
   }

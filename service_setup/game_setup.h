@@ -44,10 +44,6 @@ struct SetupResult {
 // caller's to write once it has told the user.
 SetupResult SetUpGame(const SetupRequest& request);
 
-// The executable as the launcher leaves it: the stub, then the old bytes
-// past the stub's length.
-std::string LauncherImage(std::string_view stub, std::string_view oldExe);
-
 // Writes D\specmva.bat (text mode) for the game's folder D and the front
 // end; false when it cannot be created or written.
 bool WriteServiceBatch(std::string_view productDir, std::string_view gameDir,

@@ -1,6 +1,7 @@
 #include "platform/fileops.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <clocale>
@@ -8,6 +9,7 @@
 
 #include "platform/clock.h"
 #include "platform/errorlog.h"
+#include "platform/file.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -116,6 +118,55 @@ TEST(ErrorLog, AppendsOneLinePerFailureAndSurvivesAnUnwritableLog) {
   EXPECT_FALSE(platform::AppendErrorLog(t.Host("ro.log"), "x"));
   EXPECT_FALSE(platform::AppendErrorLog(t.Host("no/folder/error.log"), "x"));
   EXPECT_EQ(t.Read("ro.log"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Writes of any size go in pieces: a head, then a source's bytes from an
+// offset; a source that is no regular file leaves the target as it was.
+TEST(FileOps, SplicedReplaceAndHeadReadAndLargeCopies) {
+  testsupport::TempDir dir;
+  const std::string big(17 * 1024 * 1024 + 5, 'b');
+  struct Case {
+    const char* what;
+    std::string head;
+    std::string src;  // relative to dir; "" for target itself
+    std::int64_t offset;
+    bool ok;
+    std::string result;
+  } cases[] = {
+      {"head then the tail", "HEAD", "src", 2, true, "HEAD2345"},
+      {"offset past the end", "HEAD", "src", 40, true, "HEAD"},
+      {"the target as its own source", "XY", "", 2, true, "XYrget"},
+      {"no source", "HEAD", "missing", 0, false, "target"},
+      {"a FIFO as source", "HEAD", "fifo", 0, false, "target"},
+      {"a folder as source", "HEAD", "folder", 0, false, "target"},
+  };
+  dir.Write("src", "012345");
+  dir.Write("folder/x", "");
+  ::mkfifo(dir.Host("fifo").c_str(), 0644);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir.Write("target", "target");
+    const std::string src = c.src.empty() ? dir.Host("target") : dir.Host(c.src);
+    EXPECT_EQ(platform::ReplaceFileSpliced(dir.Host("target"), c.head, src, c.offset), c.ok);
+    EXPECT_EQ(dir.Read("target"), c.result);
+  }
+
+  std::string head;
+  EXPECT_TRUE(platform::ReadFileHead(dir.Host("src"), 4, head));
+  EXPECT_EQ(head, "0123");
+  EXPECT_TRUE(platform::ReadFileHead(dir.Host("src"), 40, head));
+  EXPECT_EQ(head, "012345");
+  EXPECT_FALSE(platform::ReadFileHead(dir.Host("fifo"), 4, head));
+  EXPECT_FALSE(platform::ReadFileHead(dir.Host("missing"), 4, head));
+
+  // Larger than any file read whole.
+  dir.Write("big", big);
+  ASSERT_TRUE(platform::CopyFile(dir.Host("big"), dir.Host("copy"), false));
+  EXPECT_TRUE(dir.Read("copy") == big);
 }
 
 }  // namespace

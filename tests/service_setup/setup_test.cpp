@@ -132,19 +132,11 @@ TEST_F(GameSetup, TheLauncherGoesOverTheGameWhichIsKeptAsRealgame) {
   EXPECT_EQ(Lines(games.Read("duke/specmva.bat")).size(), 7u);
 }
 
-TEST(LauncherImage, IsTheStubThenTheOldTail) {
-  struct Case {
-    std::string stub, old, image;
-  } cases[] = {
-      {"SSS", "abcdef", "SSSdef"},
-      {"SSSSSSSS", "abc", "SSSSSSSS"},
-      {"SSS", "abc", "SSS"},
-      {"S", "", "S"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.old);
-    EXPECT_EQ(LauncherImage(c.stub, c.old), c.image);
-  }
+TEST_F(GameSetup, AStubLongerThanTheGameIsTheWholeNewExecutable) {
+  games.Write("duke/duke3d.exe", "short");
+  ASSERT_EQ(SetUp().status, SetupStatus::kDone);
+  EXPECT_EQ(games.Read("duke/duke3d.exe"), stub);
+  EXPECT_EQ(games.Read("duke/realgame.exe"), "short");
 }
 
 TEST_F(GameSetup, ASecondSetupKeepsTheGameInRealgame) {
