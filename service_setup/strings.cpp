@@ -1,13 +1,10 @@
 #include "service_setup/strings.h"
 
+#include "ui/strings.h"
+
 namespace {
 
-struct StringResource {
-  int id;
-  std::string_view text;
-};
-
-constexpr StringResource kStrings[] = {
+constexpr ui::StringResource kStrings[] = {
     {kIdsAboutBox, "&About svcsetup..."},
     {kIdsExeFilter, "Exe Files (*.exe)|*.exe|All Files (*.*)|*.*||\n"},
     {kIdsErrorOccurred, "An Error Occurred."},
@@ -19,11 +16,10 @@ constexpr StringResource kStrings[] = {
      "Your game could not be setup for a service. Please contact Veltrani technical support."},
 };
 
+// Here, beside ServiceString, which every user of the service setup calls:
+// the linker keeps this file and with it the registration.
+const ui::StringTableRegistration kRegistered(kStrings);
+
 }  // namespace
 
-std::string_view ServiceString(int id) {
-  for (const auto& s : kStrings) {
-    if (s.id == id) return s.text;
-  }
-  return {};
-}
+std::string_view ServiceString(int id) { return ui::ProgramStrings().Find(id); }

@@ -1,6 +1,6 @@
 // The game service setup's string table: the texts it shows or logs that
-// live in its resources, by resource id. Texts used once stay with their
-// code.
+// live in its resources, by resource id, registered as the program's
+// string table. Texts used once stay with their code.
 #pragma once
 
 #include <string_view>

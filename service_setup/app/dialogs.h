@@ -10,8 +10,9 @@
 
 class CServiceSetupDlg : public ui::CDialog {
  public:
-  // productDir is W, the folder of tandmon.ini, support\ and games\.
-  CServiceSetupDlg(std::string productDir, Service service);
+  // productDir is W, the folder of tandmon.ini, support\ and games\;
+  // programPath the program's own file, beside which its help lies.
+  CServiceSetupDlg(std::string productDir, Service service, std::string programPath);
 
   // The dialog data.
   int m_game = kNoGame;
@@ -22,17 +23,18 @@ class CServiceSetupDlg : public ui::CDialog {
   bool OnInitDialog() override;
   void DoDataExchange(ui::CDataExchange* pDX) override;
   void OnOK() override;
+  void OnSysCommand(int id) override;
 
  private:
   void OnGameChosen();
   void OnBrowse();
   void OnHelp();
-  void OnAbout();
   // The message of a failed setup; false when the setup went through.
   bool ReportFailure(const struct SetupResult& result);
 
   std::string productDir_;
   Service service_;
+  std::string programPath_;
   const ServiceGame* chosen_ = nullptr;  // set when a game is chosen
 };
 

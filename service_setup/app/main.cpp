@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/dospath.h"
+#include "platform/process.h"
 #include "service_setup/app/svcsetup.h"
 #include "ui/headless/frontend.h"
 
@@ -16,9 +18,15 @@ int main(int argc, char** argv) {
     if (i > 1) commandLine += ' ';
     commandLine += argv[i];
   }
+  // The program as it was started, not where a link to it leads: its help
+  // lies beside it.
+  const std::string argv0 = argc > 0 ? argv[0] : "";
+  const std::string programPath = argv0.find('/') != std::string::npos
+                                      ? platform::ToDosPath(argv0)
+                                      : platform::ProgramPath();
   std::unique_ptr<ui::Application> app = ui::CreateApplication(argc, argv);
   ui::SetApplication(app.get());
-  const int code = RunServiceSetup(*app, commandLine, app->ShowsDialogs());
+  const int code = RunServiceSetup(*app, commandLine, app->ShowsDialogs(), programPath);
   ui::SetApplication(nullptr);
   return code;
 }

@@ -1,17 +1,18 @@
 #include <cstdio>
 
-#include "platform/process.h"
 #include "service_setup/app/dialogs.h"
 #include "service_setup/app/resources.h"
 #include "service_setup/game_setup.h"
 #include "service_setup/strings.h"
 #include "ui/help.h"
 
-CServiceSetupDlg::CServiceSetupDlg(std::string productDir, Service service)
+CServiceSetupDlg::CServiceSetupDlg(std::string productDir, Service service,
+                                   std::string programPath)
     : CDialog(ServiceSetupTemplate()),
       m_serviceName(ServiceName(service)),
       productDir_(std::move(productDir)),
-      service_(service) {
+      service_(service),
+      programPath_(std::move(programPath)) {
   for (int id : {kIdcDuke, kIdcQuake, kIdcDescent}) OnCommandId(id, [this] { OnGameChosen(); });
   OnCommandId(kIdcBrowse, [this] { OnBrowse(); });
   OnCommandId(kIdcHelp, [this] { OnHelp(); });
@@ -19,6 +20,12 @@ CServiceSetupDlg::CServiceSetupDlg(std::string productDir, Service service)
 
 bool CServiceSetupDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  if (ui::Menu* system = GetSystemMenu(false)) {
+    system->AppendMenu(MF_SEPARATOR);
+    system->AppendMenu(MF_STRING, kIdmAboutBox, ServiceString(kIdsAboutBox));
+  }
+  SetIcon(kIdrMainFrame, true);
+  SetIcon(kIdrMainFrame, false);
   // Each service plays only some of the games.
   if (service_ == Service::kTen) {
     GetDlgItem(kIdcDescent).EnableWindow(false);
@@ -53,19 +60,26 @@ void CServiceSetupDlg::OnBrowse() {
 }
 
 void CServiceSetupDlg::OnHelp() {
-  // Beside the program, wherever it was started from.
-  std::string folder = platform::ProgramPath();
-  const std::size_t cut = folder.rfind('\\');
-  folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut);
+  // Beside the program. A program linked into the product folder from a
+  // system folder finds its help in the product folder, where the
+  // installation puts the product's files.
+  const std::size_t cut = programPath_.rfind('\\');
+  std::string help = (cut == std::string::npos ? std::string(".") : programPath_.substr(0, cut)) +
+                     "\\" + std::string(kHelpFile);
+  if (ui::HelpFileToOpen(help).empty()) help = productDir_ + "\\" + std::string(kHelpFile);
   std::string why;
-  if (!ui::WinHelp(folder + "\\" + std::string(kHelpFile), HELP_CONTEXT, kHelpContext, &why)) {
+  if (!ui::WinHelp(help, HELP_CONTEXT, kHelpContext, &why)) {
     MessageBox("Help cannot be shown: " + why + ".", kSetupCaption, MB_OK | MB_ICONEXCLAMATION);
   }
 }
 
-void CServiceSetupDlg::OnAbout() {
-  CAboutDlg about;
-  about.DoModal(*Host());
+void CServiceSetupDlg::OnSysCommand(int id) {
+  if (id == kIdmAboutBox) {
+    CAboutDlg about;
+    about.DoModal(*Host());
+    return;
+  }
+  CDialog::OnSysCommand(id);
 }
 
 bool CServiceSetupDlg::ReportFailure(const SetupResult& result) {

@@ -9,7 +9,8 @@
 #include "service_setup/game_setup.h"
 #include "service_setup/strings.h"
 
-int RunServiceSetup(ui::Application& app, std::string_view commandLine, bool withDialogs) {
+int RunServiceSetup(ui::Application& app, std::string_view commandLine, bool withDialogs,
+                    std::string_view programPath) {
   const std::string productDir = platform::CurrentDirectory();
   const ServiceCommand command = ParseServiceCommand(commandLine);
   switch (command.mode) {
@@ -27,6 +28,6 @@ int RunServiceSetup(ui::Application& app, std::string_view commandLine, bool wit
     std::fprintf(stderr, "svcsetup: no display to show the game service setup on; nothing set up\n");
     return 0;
   }
-  CServiceSetupDlg dlg(productDir, command.service);
+  CServiceSetupDlg dlg(productDir, command.service, std::string(programPath));
   return dlg.DoModal(app.Dialogs()) < 0 ? 1 : 0;
 }

@@ -15,5 +15,7 @@
 // Runs one start on app and returns the exit code: 0 when the program did
 // what it was asked (or the user cancelled), 1 when it could not.
 // withDialogs is false where nobody could answer the main dialog (no
-// display): a setup then ends at once without showing it.
-int RunServiceSetup(ui::Application& app, std::string_view commandLine, bool withDialogs);
+// display): a setup then ends at once without showing it. programPath is
+// the program's own file (DOS form), where its help is looked for.
+int RunServiceSetup(ui::Application& app, std::string_view commandLine, bool withDialogs,
+                    std::string_view programPath);

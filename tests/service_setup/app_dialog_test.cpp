@@ -214,6 +214,25 @@ TEST_F(SvcsetupTest, RestoreShowsNothingAndNeedsSomethingToRestore) {
   EXPECT_EQ(games.Read("duke/duke3d.exe"), duke);
 }
 
+TEST_F(SvcsetupTest, TheSystemMenuOpensTheAboutBoxAndTheWindowShowsTheIcon) {
+  bool about = false;
+  User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+    EXPECT_EQ(d.IconId(true), kIdrMainFrame);
+    EXPECT_EQ(d.IconId(false), kIdrMainFrame);
+    EXPECT_TRUE(d.ChooseSystemMenu(kIdmAboutBox));
+    EXPECT_FALSE(d.Ended());
+    d.Close();
+  });
+  User().OnDialog(kIddAboutBox, [&](ui::OpenDialog& d) {
+    about = true;
+    EXPECT_EQ(d.Title(), "About svcsetup");
+    EXPECT_TRUE(d.Click(IDOK));
+  });
+  EXPECT_EQ(Run("1 ten.exe"), 0);
+  EXPECT_TRUE(about);
+  EXPECT_EQ(User().DialogsOpened(), (std::vector<int>{kIddServiceSetup, kIddAboutBox}));
+}
+
 TEST_F(SvcsetupTest, HelpOpensTheCompanionBesideTheProgram) {
   // The viewer records what it was asked to open.
   const std::string record = product.Host("viewed.txt");
@@ -233,6 +252,21 @@ TEST_F(SvcsetupTest, HelpOpensTheCompanionBesideTheProgram) {
       std::filesystem::path(std::filesystem::read_symlink("/proc/self/exe")).parent_path() /
       "tndrx47.txt";
   EXPECT_EQ(product.Read("viewed.txt"), beside + "\n");
+
+  // A program without help beside it (linked into the product folder from
+  // a system folder) finds the companion in the product folder.
+  std::filesystem::remove(product.Host("viewed.txt"));
+  product.Write("tndrx47.txt", "help");
+  User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+    EXPECT_TRUE(d.Click(kIdcHelp));
+    d.Close();
+  });
+  EXPECT_EQ(RunServiceSetup(app, "1 ten.exe", true, "Z:\\usr\\bin\\svcsetup"), 0);
+  EXPECT_TRUE(Boxes().empty());
+  for (int waited = 0; waited < 5000 && !product.Exists("viewed.txt"); waited += 20) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(product.Read("viewed.txt"), product.Host("tndrx47.txt") + "\n");
 }
 
 }  // namespace

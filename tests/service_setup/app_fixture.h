@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/process.h"
 #include "service_fixture.h"
 #include "service_setup/app/dialogs.h"
 #include "service_setup/app/resources.h"
@@ -22,7 +23,9 @@ class SvcsetupTest : public ServiceFolders {
 
   // One start of the program with this command line, dialogs shown to the
   // scripted user.
-  int Run(const std::string& commandLine) { return RunServiceSetup(app, commandLine, true); }
+  int Run(const std::string& commandLine) {
+    return RunServiceSetup(app, commandLine, true, platform::ProgramPath());
+  }
   ui::headless::ScriptedUser& User() { return app.User(); }
   const std::vector<ui::headless::ScriptedUser::MessageBoxSeen>& Boxes() {
     return app.User().MessageBoxes();
