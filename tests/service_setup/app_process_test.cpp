@@ -120,6 +120,7 @@ TEST_F(SvcsetupProcess, ItRunsWithoutTheMonitorToo) {
     const char* logged;  // in error.log, or ""
   } cases[] = {
       {{"1", "ten.exe"}, 0, ""},
+      {{"--help"}, 0, ""},
       {{}, 1, "SVCSETUP - Unable To Find Any Command Line Arguments (ten.exe, ewrap.exe)"},
       {{"0", "ten.exe"}, 1, "SVCSETUP - Nothing To Restore"},
   };
