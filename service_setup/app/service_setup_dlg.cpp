@@ -1,9 +1,9 @@
-#include <cstdio>
-
+#include "platform/fileops.h"
 #include "service_setup/app/dialogs.h"
 #include "service_setup/app/resources.h"
 #include "service_setup/game_setup.h"
 #include "service_setup/strings.h"
+#include "ui/file_dialog.h"
 #include "ui/help.h"
 
 CServiceSetupDlg::CServiceSetupDlg(std::string productDir, Service service,
@@ -56,7 +56,18 @@ void CServiceSetupDlg::OnBrowse() {
     MessageBox("A Game Must Be Selected To Choose A Directory.", "ERROR", MB_OK | MB_ICONERROR);
     return;
   }
-  // The system's open-file dialog comes with the ui's file dialog.
+  ui::CFileDialog dlg(true, ".exe", chosen_->expectedExe, OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
+                      ServiceString(kIdsExeFilter), this);
+  // Where the path shown points, when that folder exists: the user is most
+  // likely to correct the name there.
+  const std::size_t cut = m_gamePath.rfind('\\');
+  if (cut != std::string::npos && platform::DirectoryExists(m_gamePath.substr(0, cut))) {
+    dlg.Request().initialDir = m_gamePath.substr(0, cut);
+  }
+  if (dlg.DoModal() == IDOK) {
+    m_gamePath = dlg.GetPathName();
+    UpdateData(false);
+  }
 }
 
 void CServiceSetupDlg::OnHelp() {

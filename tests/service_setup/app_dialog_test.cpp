@@ -10,6 +10,7 @@
 #include "app_fixture.h"
 #include "platform/file.h"
 #include "platform/profile.h"
+#include "ui/file_dialog.h"
 
 namespace {
 
@@ -97,6 +98,41 @@ TEST_F(SvcsetupTest, BrowseBeforeAChoiceSaysSoAndOpensNothing) {
   EXPECT_EQ(Boxes()[0].caption, "ERROR");
   EXPECT_EQ(Boxes()[0].flags, unsigned{MB_OK | MB_ICONERROR});
   EXPECT_EQ(User().DialogsOpened(), std::vector<int>{kIddServiceSetup});
+  EXPECT_TRUE(User().FileDialogs().empty());
+}
+
+TEST_F(SvcsetupTest, BrowseAfterAChoiceOffersTheGamesProgramAndTakesThePick) {
+  product.Write("Tandmon.ini", "[Services]\r\nDuke=" + dukeDir + "\\old.exe\r\n");
+  struct Case {
+    const char* what;
+    std::string answer;  // "" cancels
+    std::string path;    // in the edit afterwards
+  } cases[] = {
+      {"a pick", dukeExe, dukeExe},
+      {"cancelled", "", dukeDir + "\\old.exe"},
+      {"a file that does not exist", dukeDir + "\\nothere.exe", dukeDir + "\\old.exe"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    User().AnswerNextFileDialog(c.answer);
+    User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+      EXPECT_TRUE(d.Click(kIdcDuke));
+      EXPECT_TRUE(d.Click(kIdcBrowse));
+      EXPECT_EQ(d.Text(kIdcGamePath), c.path);
+      d.Close();
+    });
+    EXPECT_EQ(Run("1 ten.exe"), 0);
+  }
+  ASSERT_EQ(User().FileDialogs().size(), 3u);
+  const ui::FileDialogRequest& r = User().FileDialogs()[0].request;
+  EXPECT_TRUE(r.open);
+  EXPECT_EQ(r.defaultExt, "exe");
+  EXPECT_EQ(r.fileName, "duke3d.exe");
+  EXPECT_EQ(r.initialDir, dukeDir);
+  EXPECT_EQ(r.flags, unsigned{OFN_FILEMUSTEXIST | OFN_HIDEREADONLY});
+  EXPECT_EQ(r.filters, (std::vector<ui::FileFilter>{{"Exe Files (*.exe)", "*.exe"},
+                                                    {"All Files (*.*)", "*.*"}}));
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SvcsetupTest, OkSetsTheGameUpAndALaterRestoreBringsItBack) {
