@@ -84,31 +84,6 @@ TEST_F(ServicesKeys, PathsComeFromServicesWithDefaultsPerGame) {
   EXPECT_EQ(ReadServiceGamePath(work, kGameDuke), "D:\\games\\duke3d.exe");
 }
 
-TEST(ServiceGames, TheThreeGames) {
-  struct Case {
-    int game;
-    const char* name;
-    const char* exe;
-    const char* frontEnd;
-    const char* path;
-  } cases[] = {
-      {kGameDuke, "Duke", "duke3d.exe", "mvaduke.exe", "C:\\duke\\duke3d.exe"},
-      {kGameQuake, "Quake", "quaketen.exe", "mvaquake.exe", "C:\\quake\\quaketen.exe"},
-      {kGameDescent, "Descent", "descento.exe", "mvadcent.exe", "C:\\descent\\descento.exe"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const ServiceGame* g = FindServiceGame(c.game);
-    ASSERT_NE(g, nullptr);
-    EXPECT_EQ(g->gameName, c.name);
-    EXPECT_EQ(g->expectedExe, c.exe);
-    EXPECT_EQ(g->frontEnd, c.frontEnd);
-    EXPECT_EQ(g->defaultPath, c.path);
-  }
-  EXPECT_EQ(FindServiceGame(kNoGame), nullptr);
-  EXPECT_EQ(FindServiceGame(3), nullptr);
-}
-
 class GameSetup : public svctest::ServiceFolders {
  protected:
   SetupResult SetUp(int game = kGameDuke) { return SetUpGame({work, dukeExe, game}); }
