@@ -3,6 +3,8 @@
 // build/screenshots.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -11,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <cstdlib>
 
@@ -177,6 +180,36 @@ TEST_F(TandmonQt, JoystickPromptIsCentredAndItsCheckBoxWritesShowJoystick) {
     EXPECT_EQ(state.showJoystick, std::atoi(row.showJoystick));
   }
   EXPECT_FALSE(QImage(QString::fromStdString(Screenshot("joystick_prompt"))).isNull());
+}
+
+// A person using an assistive technology clears the box with its toggle
+// (or press) action instead of the mouse: the dialog hears it the same way.
+TEST_F(TandmonQt, JoystickPromptCheckBoxThroughItsAccessibleAction) {
+  for (const QString& action :
+       {QAccessibleActionInterface::toggleAction(), QAccessibleActionInterface::pressAction()}) {
+    SCOPED_TRACE(action.toStdString());
+    dir.Write("Tandmon.ini", Crlf("[Defaults]\nShowJoystick=1\nConfig=Joy3D.vcg\n"));
+    state.showJoystick = 1;
+    CJoystickPromptDlg dlg(state);
+    user.OnDialog(kIddJoystickPrompt, [&](ui::OpenDialog& d) {
+      auto* box = Widget<QCheckBox>(d, kIdcShowCheck);
+      ASSERT_NE(box, nullptr);
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+      ASSERT_NE(a, nullptr);
+      EXPECT_EQ(a->text(QAccessible::Name), "Show this message next time.");
+      ASSERT_NE(a->actionInterface(), nullptr);
+      a->actionInterface()->doAction(action);
+      // A press is played as a short animated click.
+      for (int i = 0; i < 50 && d.Check(kIdcShowCheck) != BST_UNCHECKED; ++i) {
+        QTest::qWait(10);
+      }
+      EXPECT_EQ(box->checkState(), Qt::Unchecked);
+      EXPECT_TRUE(d.Click(IDOK));
+    });
+    EXPECT_EQ(dlg.DoModal(QtApp().Dialogs()), IDYES);
+    EXPECT_EQ(Ini("Tandmon.ini", "Defaults", "ShowJoystick"), "0");
+    EXPECT_EQ(state.showJoystick, 0);
+  }
 }
 
 // The About box as the running monitor opens it from its menu command.

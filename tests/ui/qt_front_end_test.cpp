@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -563,6 +565,92 @@ TEST_F(QtFrontEnd, FileDialogOpensAndIsCancelledWithTheKeyboard) {
   EXPECT_EQ(folder, QString::fromStdString(dir.Host("duke")));
   ASSERT_EQ(shown.size(), 1);
   EXPECT_TRUE(shown[0].endsWith("duke3d.exe"));
+}
+
+}  // namespace
+
+namespace {
+
+// What an assistive technology reads: every control under its visible
+// text, a field under the label before it.
+TEST_F(QtFrontEnd, ControlsAreNamedByTheirTextOrTheirLabel) {
+  SampleDlg dlg;
+  user.OnDialog(kSampleDialog, [&](ui::OpenDialog& d) {
+    struct Row {
+      int id;
+      const char* name;
+    };
+    const Row rows[] = {
+        {IDOK, "OK"},
+        {kQuake, "Quake"},
+        {kDescent, "Descent"},
+        {kComPort, "COM Port:"},
+        {kGamePath, "Enter The Path And Executable Name Of The Game"},
+        {kSensitivity, "Sensitivity"},
+        {kStatus, "Choose a game."},
+    };
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.name);
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Qt(d).Widget(row.id));
+      ASSERT_NE(a, nullptr);
+      // A combo box reads out its value as its name on this desktop; its
+      // label is the one that labels it.
+      const auto labels = a->relations(QAccessible::Label);
+      const QString name = row.id == kComPort && !labels.isEmpty()
+                               ? labels[0].first->text(QAccessible::Name)
+                               : a->text(QAccessible::Name);
+      EXPECT_EQ(name, row.name);
+    }
+    // The label's access key reaches the field.
+    bool buddied = false;
+    for (QLabel* label : Qt(d).Window()->findChildren<QLabel*>()) {
+      if (label->text() == "COM Port:") buddied = label->buddy() == Qt(d).Widget(kComPort);
+    }
+    EXPECT_TRUE(buddied);
+    d.Close();
+  });
+  dlg.DoModal(Host());
+}
+
+// An assistive technology's toggle counts like a click: the dialog hears
+// it and the model follows, for a check box and for a radio button.
+TEST_F(QtFrontEnd, AccessibleActionsCountLikeClicks) {
+  SettingsDlg dlg;
+  user.OnDialog(900, [&](ui::OpenDialog& d) {
+    struct Row {
+      int id;
+      QString action;
+      int check;
+    };
+    const std::vector<Row> rows = {
+        // The three-state box goes round as a click takes it.
+        {kShow, QAccessibleActionInterface::toggleAction(), BST_CHECKED},
+        {kShow, QAccessibleActionInterface::toggleAction(), BST_INDETERMINATE},
+        {kLevelBasic, QAccessibleActionInterface::toggleAction(), BST_CHECKED},
+        // Toggling the checked radio button leaves it checked, as a click
+        // on it does.
+        {kLevelBasic, QAccessibleActionInterface::toggleAction(), BST_CHECKED},
+    };
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.id);
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Qt(d).Widget(row.id));
+      ASSERT_NE(a, nullptr);
+      ASSERT_NE(a->actionInterface(), nullptr);
+      EXPECT_TRUE(a->actionInterface()->actionNames().contains(row.action));
+      const std::size_t before = dlg.commands.size();
+      a->actionInterface()->doAction(row.action);
+      EXPECT_EQ(d.Check(row.id), row.check);
+      EXPECT_EQ(dlg.commands.size(), before + 1);
+    }
+    EXPECT_EQ(d.Check(kLevelFull), BST_UNCHECKED);
+    d.Close();
+  });
+  dlg.DoModal(Host());
+  auto sent = [&](int id) {
+    return std::count(dlg.commands.begin(), dlg.commands.end(), std::make_pair(id, int(BN_CLICKED)));
+  };
+  EXPECT_EQ(sent(kShow), 2);
+  EXPECT_EQ(sent(kLevelBasic), 2);
 }
 
 }  // namespace

@@ -170,6 +170,7 @@ class QtDialogWindow : public QDialog, public ModelObserver {
       }
     }
     for (std::size_t i = 0; i < widgets_.size(); ++i) Sync(static_cast<int>(i));
+    NameFieldsByTheirLabels();
   }
 
   BaseUnits Units() const { return units_; }
@@ -360,6 +361,10 @@ class QtDialogWindow : public QDialog, public ModelObserver {
         auto* b = new ModelCheckBox(this);
         b->setTristate(t.Has(ctl::ThreeState));
         connect(b, &QCheckBox::clicked, this, [this, id] { FromUser([&] { model_.UserClick(id); }); });
+        // A click changes nothing by itself (the model does); a state
+        // changed any other way (an assistive technology's toggle action)
+        // counts as the user's click too.
+        connect(b, &QCheckBox::stateChanged, this, [this, index] { StateChangedByUser(index); });
         w = b;
         break;
       }
@@ -367,6 +372,7 @@ class QtDialogWindow : public QDialog, public ModelObserver {
         auto* b = new ModelRadioButton(this);
         b->setAutoExclusive(false);
         connect(b, &QRadioButton::clicked, this, [this, id] { FromUser([&] { model_.UserClick(id); }); });
+        connect(b, &QRadioButton::toggled, this, [this, index] { StateChangedByUser(index); });
         w = b;
         break;
       }
@@ -471,6 +477,34 @@ class QtDialogWindow : public QDialog, public ModelObserver {
     return w;
   }
 
+  // A check box or radio button whose state changed, not by the model: the
+  // user's click, after which the widget shows what the model made of it.
+  void StateChangedByUser(int index) {
+    if (syncing_) return;
+    model_.UserClick(model_.Controls()[index].id());
+    Sync(index);
+  }
+
+  // Names each field after the label or group box just before it in the
+  // template, as a person reading the dialog would: the label becomes its
+  // buddy (its access key focuses the field) and its text the field's
+  // accessible name.
+  void NameFieldsByTheirLabels() {
+    const auto& controls = model_.Controls();
+    for (std::size_t i = 1; i < controls.size(); ++i) {
+      const ControlKind kind = controls[i].kind();
+      if (kind != ControlKind::Edit && kind != ControlKind::ComboBox &&
+          kind != ControlKind::TrackBar && kind != ControlKind::ListBox) {
+        continue;
+      }
+      const ControlState& before = controls[i - 1];
+      if (before.kind() != ControlKind::Static && before.kind() != ControlKind::GroupBox) continue;
+      if (before.text.empty() || widgets_[i] == nullptr) continue;
+      widgets_[i]->setAccessibleName(Q(StripAccessKey(before.text)));
+      if (auto* label = qobject_cast<QLabel*>(widgets_[i - 1])) label->setBuddy(widgets_[i]);
+    }
+  }
+
   // Brings widget index in line with the model.
   void Sync(int index) {
     QWidget* w = widgets_[index];
@@ -548,6 +582,9 @@ class QtDialogWindow : public QDialog, public ModelObserver {
         s->setPageStep(c.pageSize);
         s->setTickInterval(c.ticFreq);
         s->setValue(c.pos);
+        // A track bar's own window text, when the program gives it one,
+        // names it.
+        if (!c.text.empty()) s->setAccessibleName(Q(c.text));
         break;
       }
       case ControlKind::GroupBox:
