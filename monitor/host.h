@@ -11,19 +11,22 @@
 
 #include <string_view>
 
+#include "ui/win_constants.h"
+
 struct MonitorState;
 
-// Message box styles and results, with the original platform's values.
-inline constexpr unsigned kMbOk = 0x0000;
-inline constexpr unsigned kMbIconStop = 0x0010;
-inline constexpr unsigned kMbSystemModal = 0x1000;
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
+// Message box styles and results, and the help command, under the names the
+// engine uses; the numbers are the system's, from ui/win_constants.h.
+inline constexpr unsigned kMbOk = MB_OK;
+inline constexpr unsigned kMbIconStop = MB_ICONSTOP;
+inline constexpr unsigned kMbSystemModal = MB_SYSTEMMODAL;
+inline constexpr int kIdOk = IDOK;
+inline constexpr int kIdCancel = IDCANCEL;
+inline constexpr int kIdYes = IDYES;
+inline constexpr int kIdNo = IDNO;
 
 // Help viewer command: open a help file at its contents.
-inline constexpr unsigned kHelpContents = 3;
+inline constexpr unsigned kHelpContents = HELP_CONTENTS;
 
 // Dialog resources a tick opens.
 inline constexpr int kIddInstructions = 107;

@@ -1,7 +1,8 @@
 #include "ui/dialog_model.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/dospath.h"
 
 #include "ui/dialog.h"
 
@@ -10,8 +11,10 @@ namespace ui {
 int CompareItemText(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+    // ASCII letters only: the C library's case rules follow the locale,
+    // which the Qt front end changes.
+    const unsigned char ca = static_cast<unsigned char>(platform::ToLowerAscii(a[i]));
+    const unsigned char cb = static_cast<unsigned char>(platform::ToLowerAscii(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
@@ -478,7 +481,7 @@ bool DialogModel::UserType(int id, std::string_view text) {
     if (c.Has(ctl::ReadOnly)) return false;
     std::string value(text);
     if (c.Has(ctl::Number)) {
-      std::erase_if(value, [](char ch) { return !std::isdigit(static_cast<unsigned char>(ch)); });
+      std::erase_if(value, [](char ch) { return ch < '0' || ch > '9'; });
     }
     c.text = std::move(value);
     Notify(index, Change::Text);

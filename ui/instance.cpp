@@ -7,7 +7,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -26,7 +25,9 @@ constexpr int kRequestReadTimeoutMs = 2000;
 std::string Sanitize(std::string_view className) {
   std::string out;
   for (char c : className) {
-    out += std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.' ? c : '_';
+    const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '.';
+    out += keep ? c : '_';
   }
   return out;
 }

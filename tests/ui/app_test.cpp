@@ -1,10 +1,12 @@
 // The virtual clock, the fake tray, menus, the hidden window and the
 // message box rules.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <string>
 #include <vector>
 
+#include "sample_dialogs.h"
 #include "support/tempdir.h"
 #include "ui/headless/headless_app.h"
 #include "ui/hidden_window.h"
@@ -282,6 +284,29 @@ TEST(MessageBoxRules, HeadlessAnswersScriptedOrWithTheDefaultButton) {
   // Without any user at all, the default button.
   ui::headless::HeadlessDialogHost alone;
   EXPECT_EQ(alone.MessageBox(nullptr, "x", "y", MB_YESNO), IDYES);
+}
+
+}  // namespace
+
+namespace {
+
+// A program without display that runs for days shows dialogs now and then;
+// each one must leave nothing behind (no record, no listener, no watch).
+TEST(HeadlessApplicationMemory, StaysFlatOverTenThousandDialogs) {
+  ui::headless::HeadlessApplication app;
+  auto run = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      uitest::PromptDlg dlg;
+      ASSERT_EQ(dlg.DoModal(app.Dialogs()), IDNO);
+    }
+  };
+  run(100);  // first allocations of the runtime and the loop
+  const std::size_t before = ::mallinfo2().uordblks;
+  run(10000);
+  const std::size_t after = ::mallinfo2().uordblks;
+  // A leak of even a few bytes a dialog would show as tens of kilobytes.
+  EXPECT_LT(after, before + 16 * 1024) << before << " -> " << after;
+  EXPECT_TRUE(app.Headless().Dialogs().empty());
 }
 
 }  // namespace

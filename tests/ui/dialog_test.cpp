@@ -643,3 +643,28 @@ TEST(DialogLife, WaitCursorNestsAndRestores) {
 }
 
 }  // namespace
+
+namespace {
+
+// Sorted lists order by ASCII letters without case; other bytes compare as
+// they are, whatever the locale says.
+TEST(ListOrder, ComparesAsciiLettersOnly) {
+  struct Row {
+    const char* a;
+    const char* b;
+    int want;
+  };
+  const Row rows[] = {
+      {"quake", "QUAKE", 0},   {"Blood", "descent", -1}, {"Duke", "duke3d", -1},
+      {"_x", "a", -1},         // '_' sorts before letters once lowered
+      {"\xc3\xa9", "\xc3\x89", 1},  // é and É: not ASCII, not folded
+      {"", "", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.a) + " / " + row.b);
+    EXPECT_EQ(ui::CompareItemText(row.a, row.b), row.want);
+    EXPECT_EQ(ui::CompareItemText(row.b, row.a), -row.want);
+  }
+}
+
+}  // namespace
