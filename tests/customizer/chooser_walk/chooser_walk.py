@@ -191,7 +191,7 @@ class Walk:
         self.press(listing, "push button", "OK")
         wait_for("Quake opened", lambda: find(main, "label", "Quake"))
 
-        slider = wait_for("slider", lambda: find(main, "slider", ""))
+        slider = wait_for("slider", lambda: find(main, "slider", "Sensitivity"))
         slider.queryValue().currentValue = 150
         wait_for("slider at 150", lambda: slider.queryValue().currentValue == 150)
         self.press(main, "check box", "Full Freedom")
