@@ -44,7 +44,7 @@ for size in 16 22 24 32 48 64 128 256; do
   check "icon ${size}x${size}" has "share/icons/hicolor/${size}x${size}/apps/tandrix.png"
 done
 programs=(Tandmon)
-help_programs="Tandmon Chooser"
+help_programs="Tandmon Chooser svcsetup"
 for p in Chooser svcsetup; do
   if [ -x "$build/customizer/$p" ] || [ -x "$build/service_setup/$p" ] || find "$build" -maxdepth 3 -name "$p" -type f -perm -u+x | grep -q .; then
     check "package holds usr/bin/$p (built)" has "bin/$p"
