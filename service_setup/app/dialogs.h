@@ -5,6 +5,7 @@
 #include <string>
 
 #include "service_setup/command_line.h"
+#include "service_setup/game_setup.h"
 #include "service_setup/service_games.h"
 #include "ui/dialog.h"
 
@@ -30,7 +31,7 @@ class CServiceSetupDlg : public ui::CDialog {
   void OnBrowse();
   void OnHelp();
   // The message of a failed setup; false when the setup went through.
-  bool ReportFailure(const struct SetupResult& result);
+  bool ReportFailure(const SetupResult& result);
 
   std::string productDir_;
   Service service_;
