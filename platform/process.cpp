@@ -280,6 +280,23 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
   return words;
 }
 
+std::string CommandLineOf(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+bool AsksForHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "/?") return true;
+  }
+  return false;
+}
+
 namespace {
 
 bool IsRunnableFile(const std::string& host) {

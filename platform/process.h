@@ -113,6 +113,16 @@ bool StartProcess(std::string_view program, std::string_view commandLine,
 // dropped).
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
+// The command line as one text: the arguments after the program name,
+// separated by blanks. Every program takes it before its front end sees
+// argv, as Qt removes the arguments it knows.
+std::string CommandLineOf(int argc, char** argv);
+
+// True when any argument after the program name asks for the usage:
+// "--help", "-h" or "/?". Every packaged program then prints its usage and
+// acts on nothing else, wherever on the line the question stands.
+bool AsksForHelp(int argc, char** argv);
+
 // Ends a process started earlier. False when it no longer runs.
 bool TerminateProcess(std::uint32_t processId);
 

@@ -10,6 +10,7 @@
 #include "customizer/app/customizer_app.h"
 #include "platform/dospath.h"
 #include "platform/fileops.h"
+#include "platform/process.h"
 #include "ui/headless/frontend.h"
 
 namespace {
@@ -29,18 +30,10 @@ constexpr const char kUsage[] =
     "games.ini, defaults\\ and games\\ are taken from the current directory.\n"
     "\"tandrix start Chooser\" runs it in the player's own folder.\n";
 
-bool AsksForHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h" || arg == "/?") return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AsksForHelp(argc, argv)) {
+  if (platform::AsksForHelp(argc, argv)) {
     std::fputs(kUsage, stdout);
     return 0;
   }

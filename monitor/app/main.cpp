@@ -14,6 +14,7 @@
 #include "monitor/app/tandmon.h"
 #include "platform/dospath.h"
 #include "platform/fileops.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "ui/display.h"
 #include "ui/headless/frontend.h"
@@ -39,18 +40,10 @@ constexpr const char kUsage[] =
     "games.ini, defaults\\ and games\\ are taken from the current directory.\n"
     "\"tandrix start Tandmon\" runs it in the player's own folder.\n";
 
-bool AsksForHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h" || arg == "/?") return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AsksForHelp(argc, argv)) {
+  if (platform::AsksForHelp(argc, argv)) {
     std::fputs(kUsage, stdout);
     return 0;
   }
@@ -64,7 +57,7 @@ int main(int argc, char** argv) {
   }
   // Taken before the front end sees the arguments: Qt removes those it
   // knows.
-  const std::string commandLine = CommandLineOf(argc, argv);
+  const std::string commandLine = platform::CommandLineOf(argc, argv);
   // The start-up reads the command line without regard to case only when
   // a monitor is running; "-close" here reads it the same way.
   const int runningPid = ui::InstanceProcessId(kMonitorClass);

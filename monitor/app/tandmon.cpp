@@ -288,12 +288,3 @@ bool TandmonApp::AddTrayIcon(int iconId) {
 }
 
 void TandmonApp::RemoveTrayIcon() { app_.Tray().DeleteIcon(kTrayIconId); }
-
-std::string CommandLineOf(int argc, char** argv) {
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    line += argv[i];
-  }
-  return line;
-}

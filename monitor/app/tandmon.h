@@ -104,7 +104,3 @@ class TandmonApp {
   bool closed_ = false;
   int defaultActivation_ = 0;
 };
-
-// The command line as one text: the arguments after the program name,
-// separated by blanks.
-std::string CommandLineOf(int argc, char** argv);

@@ -30,28 +30,16 @@ constexpr const char kUsage[] =
     "and games\\ are taken from the current directory, and failures are logged to\n"
     "error.log there. Without a display the setup is not shown.\n";
 
-bool AsksForHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h" || arg == "/?") return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (AsksForHelp(argc, argv)) {
+  if (platform::AsksForHelp(argc, argv)) {
     std::fputs(kUsage, stdout);
     return 0;
   }
   // Taken before the front end sees the arguments: Qt removes those it
   // knows.
-  std::string commandLine;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) commandLine += ' ';
-    commandLine += argv[i];
-  }
+  const std::string commandLine = platform::CommandLineOf(argc, argv);
   // The program as it was started, not where a link to it leads: its help
   // lies beside it.
   const std::string argv0 = argc > 0 ? argv[0] : "";

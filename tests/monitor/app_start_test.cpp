@@ -230,12 +230,4 @@ TEST_F(TandmonTest, ANameThatCannotBeClaimedOrReachedStopsTheStart) {
   std::filesystem::remove_all(path);
 }
 
-TEST(TandmonCommandLine, IsTheArgumentsAfterTheProgramName) {
-  char prog[] = "Tandmon", a[] = "-close", b[] = "now";
-  char* one[] = {prog, nullptr};
-  char* three[] = {prog, a, b, nullptr};
-  EXPECT_EQ(CommandLineOf(1, one), "");
-  EXPECT_EQ(CommandLineOf(3, three), "-close now");
-}
-
 }  // namespace

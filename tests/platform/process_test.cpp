@@ -63,6 +63,41 @@ TEST(SplitCommandLine, WordsAndQuotes) {
   for (const auto& c : cases) EXPECT_EQ(platform::SplitCommandLine(c.line), c.words) << c.line;
 }
 
+TEST(CommandLineOf, IsTheArgumentsAfterTheProgramName) {
+  char prog[] = "Tandmon", a[] = "-close", b[] = "now";
+  char* one[] = {prog, nullptr};
+  char* three[] = {prog, a, b, nullptr};
+  EXPECT_EQ(platform::CommandLineOf(1, one), "");
+  EXPECT_EQ(platform::CommandLineOf(3, three), "-close now");
+}
+
+TEST(AsksForHelp, AnyArgumentAfterTheProgramName) {
+  struct Case {
+    std::vector<std::string> args;  // the program name first
+    bool asks;
+  };
+  const Case cases[] = {
+      {{"Chooser"}, false},
+      {{"Chooser", "--help"}, true},
+      {{"Tandmon", "-close", "-h"}, true},
+      {{"svcsetup", "/?", "1", "ten.exe"}, true},
+      // The program's own name is never the question, and near misses act.
+      {{"--help"}, false},
+      {{"svcsetup", "1", "ten.exe"}, false},
+      {{"Tandmon", "-help"}, false},
+      {{"Tandmon", "--HELP"}, false},
+      {{"Tandmon", "-hx"}, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<char*> argv;
+    std::vector<std::string> words = c.args;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(platform::AsksForHelp(static_cast<int>(words.size()), argv.data()), c.asks)
+        << platform::CommandLineOf(static_cast<int>(words.size()), argv.data());
+  }
+}
+
 TEST(ProcessSnapshot, WalksFromTheFirstEntry) {
   platform::ProcessSnapshot snap({{0, 0, "[System Process]"}, {5, 1, "Z:\\a.exe"}});
   platform::ProcessEntry e;
