@@ -2,11 +2,6 @@
 // tandrix status with and without a running monitor, and --help of every
 // command and program, run as a player would in temporary folders.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -16,9 +11,8 @@
 #include <vector>
 
 #include "run_tool.h"
+#include "support/child_process.h"
 #include "support/tempdir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -128,32 +122,7 @@ TEST(ToolHelp, EveryCommandAnswersHelpAndDoesNothingElse) {
 }
 
 #ifdef TANDRIX_MONITOR
-// Runs a program in dir, its output into log.
-pid_t Spawn(std::vector<std::string> argv, const std::string& dir, const std::string& log) {
-  std::vector<char*> raw;
-  for (auto& a : argv) raw.push_back(a.data());
-  raw.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, raw.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
-int WaitExit(pid_t pid) {
-  int status = 0;
-  for (int i = 0; i < 1500; ++i) {
-    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ::kill(pid, SIGKILL);
-  ::waitpid(pid, &status, 0);
-  return -1;
-}
+using testsupport::ChildProcess;
 
 TEST(MonitorHelp, HelpAndAFolderWithoutProductFilesStartNothing) {
   TempDir t;
@@ -161,15 +130,13 @@ TEST(MonitorHelp, HelpAndAFolderWithoutProductFilesStartNothing) {
   const std::vector<std::vector<std::string>> asks = {{"--help"}, {"-h"}, {"-close", "--help"}};
   for (const auto& ask : asks) {
     SCOPED_TRACE(ask[0]);
-    std::vector<std::string> argv{TANDRIX_MONITOR};
-    argv.insert(argv.end(), ask.begin(), ask.end());
-    const pid_t pid = Spawn(argv, t.path(), t.Host("out.log"));
-    EXPECT_EQ(WaitExit(pid), 0);
+    ChildProcess monitor(TANDRIX_MONITOR, ask, t.path(), t.Host("out.log"));
+    EXPECT_EQ(monitor.Wait(), 0);
     EXPECT_EQ(t.Read("out.log").rfind("usage: Tandmon", 0), 0u) << t.Read("out.log");
     std::filesystem::remove(t.Host("out.log"));
   }
-  const pid_t pid = Spawn({TANDRIX_MONITOR}, t.path(), t.Host("out.log"));
-  EXPECT_EQ(WaitExit(pid), 1);
+  ChildProcess outside(TANDRIX_MONITOR, {}, t.path(), t.Host("out.log"));
+  EXPECT_EQ(outside.Wait(), 1);
   EXPECT_TRUE(Contains(t.Read("out.log"), "is not a product folder")) << t.Read("out.log");
   EXPECT_TRUE(Contains(t.Read("out.log"), "tandrix install"));
   EXPECT_FALSE(t.Exists("error.log"));
@@ -188,21 +155,21 @@ TEST(StatusTool, WithAndWithoutARunningMonitor) {
   EXPECT_TRUE(Contains(idle.out, "\"player\": \"Player One\"")) << idle.out;
   EXPECT_TRUE(Contains(idle.out, "\"defaultConfiguration\": \"defaults\\\\Joy3D.vcg\"")) << idle.out;
 
-  const pid_t monitor = Spawn({folder + "/Tandmon"}, folder, t.Host("monitor.log"));
+  ChildProcess monitor(folder + "/Tandmon", {}, folder, t.Host("monitor.log"));
   std::string running;
   for (int i = 0; i < 300 && !Contains(running, "\"running\": true"); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     running = RunTool({"status", "--json"}, t.path()).out;  // from anywhere
   }
-  EXPECT_TRUE(Contains(running, "\"pid\": " + std::to_string(monitor))) << running;
+  EXPECT_TRUE(Contains(running, "\"pid\": " + std::to_string(monitor.pid()))) << running;
   EXPECT_TRUE(Contains(running, "\"folder\": \"" + folder + "\"")) << running;
   EXPECT_TRUE(Contains(running, "Joy3D.vcg\",\n \"registryStore\"")) << running;  // live
 
-  const pid_t close = Spawn({folder + "/Tandmon", "-close"}, folder, t.Host("close.log"));
-  EXPECT_EQ(WaitExit(close), 0);
-  EXPECT_EQ(WaitExit(monitor), 0) << t.Read("monitor.log");
+  ChildProcess close(folder + "/Tandmon", {"-close"}, folder, t.Host("close.log"));
+  EXPECT_EQ(close.Wait(), 0);
+  EXPECT_EQ(monitor.Wait(), 0) << t.Read("monitor.log");
   EXPECT_TRUE(Contains(t.Read("close.log"), "closed the monitor that was running (process " +
-                                                std::to_string(monitor) + ")"))
+                                                std::to_string(monitor.pid()) + ")"))
       << t.Read("close.log");
   EXPECT_TRUE(Contains(t.Read("close.log"), "defaults\\Joy3D.vcg is live")) << t.Read("close.log");
   EXPECT_TRUE(Contains(RunTool({"status"}, folder).out, "not running"));
