@@ -70,6 +70,19 @@ std::unique_ptr<ProcessSnapshot> CreateProcessSnapshot();
 // Returns the previous one. The caller keeps ownership.
 ProcessLister* SetProcessLister(ProcessLister* lister);
 
+// Installs a source of snapshots for the length of a scope and puts back the
+// one it replaced.
+class ScopedProcessLister {
+ public:
+  explicit ScopedProcessLister(ProcessLister* lister) : previous_(SetProcessLister(lister)) {}
+  ~ScopedProcessLister() { SetProcessLister(previous_); }
+  ScopedProcessLister(const ScopedProcessLister&) = delete;
+  ScopedProcessLister& operator=(const ScopedProcessLister&) = delete;
+
+ private:
+  ProcessLister* previous_;
+};
+
 // The host's processes, read from /proc, in snapshot order.
 bool ListHostProcesses(std::vector<ProcessEntry>& out);
 

@@ -224,4 +224,18 @@ std::string SystemRegistryError();
 // opened again on next use. Returns the store it replaced, if one was open.
 std::unique_ptr<Registry> SetSystemRegistry(std::unique_ptr<Registry> registry);
 
+// Installs a system store for the length of a scope and puts back the one it
+// replaced, also when an assertion or an early return ends the scope.
+class ScopedSystemRegistry {
+ public:
+  explicit ScopedSystemRegistry(std::unique_ptr<Registry> registry)
+      : previous_(SetSystemRegistry(std::move(registry))) {}
+  ~ScopedSystemRegistry() { SetSystemRegistry(std::move(previous_)); }
+  ScopedSystemRegistry(const ScopedSystemRegistry&) = delete;
+  ScopedSystemRegistry& operator=(const ScopedSystemRegistry&) = delete;
+
+ private:
+  std::unique_ptr<Registry> previous_;
+};
+
 }  // namespace platform

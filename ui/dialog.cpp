@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <utility>
 
 #include "ui/dialog_model.h"
 
@@ -15,7 +16,7 @@ Application* g_application = nullptr;
 }  // namespace
 
 Application* GetApplication() { return g_application; }
-void SetApplication(Application* app) { g_application = app; }
+Application* SetApplication(Application* app) { return std::exchange(g_application, app); }
 
 int MessageBox(std::string_view text, std::string_view caption, unsigned flags) {
   if (g_application == nullptr) return 0;

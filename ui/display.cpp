@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace ui {
 
 namespace {
@@ -28,11 +30,8 @@ bool ConnectUnix(const std::string& path, bool abstractName) {
   std::memcpy(addr.sun_path + offset, path.data(), path.size());
   const socklen_t len =
       static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstractName ? 0 : 1));
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool ok = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0;
-  ::close(fd);
-  return ok;
+  const platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  return fd && ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) == 0;
 }
 
 // A display on another machine that does not answer must not hold up the
@@ -44,18 +43,18 @@ bool ConnectTcp(const std::string& host, int port) {
   if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
   bool ok = false;
   for (addrinfo* a = found; a != nullptr && !ok; a = a->ai_next) {
-    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-    if (fd < 0) continue;
-    if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+    const platform::UniqueFd fd(
+        ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol));
+    if (!fd) continue;
+    if (::connect(fd.get(), a->ai_addr, a->ai_addrlen) == 0) {
       ok = true;
     } else if (errno == EINPROGRESS) {
-      pollfd p{fd, POLLOUT, 0};
+      pollfd p{fd.get(), POLLOUT, 0};
       int error = 0;
       socklen_t len = sizeof error;
-      ok = ::poll(&p, 1, 2000) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 &&
-           error == 0;
+      ok = ::poll(&p, 1, 2000) == 1 &&
+           ::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
     }
-    ::close(fd);
   }
   ::freeaddrinfo(found);
   return ok;

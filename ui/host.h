@@ -128,7 +128,22 @@ class Application {
 // The program's application, used by CDialog::DoModal(), CWaitCursor and
 // the free MessageBox. Set once at start-up; null in a program without one.
 Application* GetApplication();
-void SetApplication(Application* app);
+// Returns the application it replaced.
+Application* SetApplication(Application* app);
+
+// Sets the application for the length of a scope and puts back the one it
+// replaced (the same style as platform::ScopedSystemRegistry and
+// platform::ScopedProcessLister).
+class ScopedApplication {
+ public:
+  explicit ScopedApplication(Application* app) : previous_(SetApplication(app)) {}
+  ~ScopedApplication() { SetApplication(previous_); }
+  ScopedApplication(const ScopedApplication&) = delete;
+  ScopedApplication& operator=(const ScopedApplication&) = delete;
+
+ private:
+  Application* previous_;
+};
 
 // A message box without an owner dialog, on the application's host.
 // Returns 0 when there is no application.

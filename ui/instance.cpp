@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/unique_fd.h"
+
 namespace ui {
 
 namespace {
@@ -63,23 +65,23 @@ bool SameUser(int fd) {
   return cred.uid == ::getuid();
 }
 
-// Connects to the instance; -1 when none listens. state (when given) tells
-// nobody there from a name that is held but cannot be reached.
-int Connect(std::string_view className, InstanceState* state = nullptr, std::string* why = nullptr) {
+// Connects to the instance; none when none listens. state (when given)
+// tells nobody there from a name that is held but cannot be reached.
+platform::UniqueFd Connect(std::string_view className, InstanceState* state = nullptr,
+                           std::string* why = nullptr) {
   auto result = [&](InstanceState st, const std::string& text) {
     if (state != nullptr) *state = st;
     if (why != nullptr) *why = text;
-    return -1;
+    return platform::UniqueFd();
   };
   sockaddr_un addr;
   std::string path;
   const socklen_t len = MakeAddress(className, addr, path);
   if (len == 0) return result(InstanceState::kUnreachable, "no socket address fits the name");
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return result(InstanceState::kUnreachable, std::strerror(errno));
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+  platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (!fd) return result(InstanceState::kUnreachable, std::strerror(errno));
+  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
     const int err = errno;
-    ::close(fd);
     struct stat st {};
     // Nothing there, or the socket of a program that died.
     if (err == ENOENT || (err == ECONNREFUSED && (path.empty() || (::lstat(path.c_str(), &st) == 0 &&
@@ -90,8 +92,7 @@ int Connect(std::string_view className, InstanceState* state = nullptr, std::str
     return result(InstanceState::kUnreachable,
                   (path.empty() ? InstanceAddress(className) : path) + ": " + std::strerror(err));
   }
-  if (!SameUser(fd)) {
-    ::close(fd);
+  if (!SameUser(fd.get())) {
     return result(InstanceState::kUnreachable, "another user's program listens at " + path);
   }
   if (state != nullptr) *state = InstanceState::kRunning;
@@ -148,44 +149,44 @@ InstanceListener::~InstanceListener() { Close(); }
 bool InstanceListener::Listen(std::string_view className, Handler handler) {
   Close();
   error_.clear();
-  auto fail = [&](int fd, const std::string& why) {
-    if (fd >= 0) ::close(fd);
+  // The socket made below is closed by its owner on every way out.
+  auto fail = [&](const std::string& why) {
     error_ = why;
     return false;
   };
   sockaddr_un addr;
   std::string path;
   const socklen_t len = MakeAddress(className, addr, path);
-  if (len == 0) return fail(-1, "no socket address fits the name");
+  if (len == 0) return fail("no socket address fits the name");
   const std::string where = path.empty() ? InstanceAddress(className) : path;
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) return fail(-1, std::string("no socket: ") + std::strerror(errno));
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+  platform::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd) return fail(std::string("no socket: ") + std::strerror(errno));
+  if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
     const int err = errno;
-    if (err == EADDRINUSE && path.empty()) return fail(fd, "another instance listens at " + where);
-    if (err != EADDRINUSE) return fail(fd, "cannot make " + where + ": " + std::strerror(err));
+    if (err == EADDRINUSE && path.empty()) return fail("another instance listens at " + where);
+    if (err != EADDRINUSE) return fail("cannot make " + where + ": " + std::strerror(err));
     // A file is there. A socket nobody answers on was left by a program
     // that died: replace it. Anything else is not ours to remove.
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode)) {
-      return fail(fd, "something else is at " + path);
+      return fail("something else is at " + path);
     }
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const platform::UniqueFd probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const bool alive =
-        probe >= 0 && ::connect(probe, reinterpret_cast<const sockaddr*>(&addr), len) == 0;
-    if (probe >= 0) ::close(probe);
-    if (alive) return fail(fd, "another instance listens at " + path);
-    if (::unlink(path.c_str()) != 0 || ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
-      return fail(fd, "cannot make " + path + ": " + std::strerror(errno));
+        probe && ::connect(probe.get(), reinterpret_cast<const sockaddr*>(&addr), len) == 0;
+    if (alive) return fail("another instance listens at " + path);
+    if (::unlink(path.c_str()) != 0 ||
+        ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
+      return fail("cannot make " + path + ": " + std::strerror(errno));
     }
   }
   if (!path.empty()) ::chmod(path.c_str(), 0600);
-  if (::listen(fd, 8) != 0) {
+  if (::listen(fd.get(), 8) != 0) {
     const int err = errno;
     if (!path.empty()) ::unlink(path.c_str());
-    return fail(fd, "cannot listen at " + where + ": " + std::strerror(err));
+    return fail("cannot listen at " + where + ": " + std::strerror(err));
   }
-  fd_ = fd;
+  fd_ = fd.release();
   path_ = path;
   struct stat st {};
   if (!path_.empty() && ::stat(path_.c_str(), &st) == 0) {
@@ -213,8 +214,8 @@ void InstanceListener::Close() {
 
 void InstanceListener::HandleReady() {
   while (fd_ >= 0) {
-    const int conn = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (conn < 0) {
+    const platform::UniqueFd conn(::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC));
+    if (!conn) {
       if (errno == EINTR) continue;
       return;  // nothing more waiting
     }
@@ -223,7 +224,7 @@ void InstanceListener::HandleReady() {
     unsigned long long wParam = 0;
     long long lParam = 0;
     char tag[8] = {};
-    const bool ok = SameUser(conn) && ReadLine(conn, line, kRequestReadTimeoutMs) &&
+    const bool ok = SameUser(conn.get()) && ReadLine(conn.get(), line, kRequestReadTimeoutMs) &&
                     std::sscanf(line.c_str(), "%7s %u %llu %lld", tag, &message, &wParam,
                                 &lParam) == 4 &&
                     std::strcmp(tag, kRequest) == 0;
@@ -232,46 +233,38 @@ void InstanceListener::HandleReady() {
       Handler handler = handler_;
       const long result = handler(message, static_cast<std::uintptr_t>(wParam),
                                   static_cast<std::intptr_t>(lParam));
-      WriteAll(conn, std::string(kReply) + " " + std::to_string(result) + "\n");
+      WriteAll(conn.get(), std::string(kReply) + " " + std::to_string(result) + "\n");
     }
-    ::close(conn);
   }
 }
 
-bool InstanceExists(std::string_view className) {
-  const int fd = Connect(className);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
+bool InstanceExists(std::string_view className) { return static_cast<bool>(Connect(className)); }
 
 int InstanceProcessId(std::string_view className) {
-  const int fd = Connect(className);
-  if (fd < 0) return 0;
+  const platform::UniqueFd fd = Connect(className);
+  if (!fd) return 0;
   ucred cred{};
   socklen_t len = sizeof cred;
-  const bool known = ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
-  ::close(fd);
+  const bool known = ::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0;
   return known ? static_cast<int>(cred.pid) : 0;
 }
 
 InstanceState ProbeInstance(std::string_view className, std::string* why) {
   InstanceState state = InstanceState::kNone;
-  const int fd = Connect(className, &state, why);
-  if (fd >= 0) ::close(fd);
+  Connect(className, &state, why);
   return state;
 }
 
 bool SendInstanceMessage(std::string_view className, unsigned message, std::uintptr_t wParam,
                          std::intptr_t lParam, long* result, int timeoutMs) {
-  const int fd = Connect(className);
-  if (fd < 0) return false;
+  platform::UniqueFd fd = Connect(className);
+  if (!fd) return false;
   const std::string request = std::string(kRequest) + " " + std::to_string(message) + " " +
                               std::to_string(static_cast<unsigned long long>(wParam)) + " " +
                               std::to_string(static_cast<long long>(lParam)) + "\n";
   std::string line;
-  bool ok = WriteAll(fd, request) && ReadLine(fd, line, timeoutMs);
-  ::close(fd);
+  bool ok = WriteAll(fd.get(), request) && ReadLine(fd.get(), line, timeoutMs);
+  fd.reset();
   if (!ok) return false;
   char tag[8] = {};
   long value = 0;

@@ -507,17 +507,19 @@ TEST(DialogLife, NestedDialogsAndMessageBoxesFollowTheScriptInOrder) {
     bool ShowsDialogs() const override { return false; }
     ui::DialogHost& host;
   } app(f.host);
-  ui::SetApplication(&app);
-  f.user.OnDialog(900, [](ui::OpenDialog& d) {
-    d.Click(kApply);
-    EXPECT_FALSE(d.Ended());
-    d.Click(IDCANCEL);
-  });
-  f.user.OnDialog(144, [](ui::OpenDialog& d) { d.Click(IDOK); });
-  f.user.AnswerNextMessageBox(IDNO);
   Outer dlg;
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  ui::SetApplication(nullptr);
+  {
+    const ui::ScopedApplication scoped(&app);
+    f.user.OnDialog(900, [](ui::OpenDialog& d) {
+      d.Click(kApply);
+      EXPECT_FALSE(d.Ended());
+      d.Click(IDCANCEL);
+    });
+    f.user.OnDialog(144, [](ui::OpenDialog& d) { d.Click(IDOK); });
+    f.user.AnswerNextMessageBox(IDNO);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  }
+  EXPECT_EQ(ui::GetApplication(), nullptr);  // put back when the scope ended
   EXPECT_EQ(dlg.innerResult, IDYES);
   EXPECT_EQ(dlg.answer, IDNO);
   EXPECT_EQ(f.user.DialogsOpened(), (std::vector<int>{900, 144}));
@@ -528,7 +530,7 @@ TEST(DialogLife, NestedDialogsAndMessageBoxesFollowTheScriptInOrder) {
 }
 
 TEST(DialogLife, WithoutAnApplicationDoModalFails) {
-  ui::SetApplication(nullptr);
+  const ui::ScopedApplication none(nullptr);
   PromptDlg dlg;
   EXPECT_EQ(dlg.DoModal(), -1);
   // Control functions on a dialog that is not open do nothing.

@@ -2,6 +2,7 @@
 // plain event loop and its signals, display detection, the help launcher,
 // images and the choice of front end.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/unique_fd.h"
 #include "support/tempdir.h"
 #include "ui/display.h"
 #include "ui/event_loop.h"
@@ -434,6 +436,31 @@ TEST(FrontEnd, WithoutADisplayTheProgramRunsHeadless) {
     EXPECT_FALSE(app->Tray().IsAvailable());
     EXPECT_EQ(why, row.why);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// One owner per descriptor: closed when the owner goes or takes another,
+// kept open when released or moved.
+TEST(UniqueFd, ClosesWhatItOwns) {
+  auto open = [](int fd) { return ::fcntl(fd, F_GETFD) != -1; };
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  {
+    platform::UniqueFd a(fds[0]);
+    platform::UniqueFd b(std::move(a));
+    EXPECT_FALSE(a);
+    EXPECT_EQ(b.get(), fds[0]);
+    b.reset(fds[1]);
+    EXPECT_FALSE(open(fds[0]));
+    EXPECT_TRUE(open(fds[1]));
+    const int kept = b.release();
+    EXPECT_TRUE(open(kept));
+    b.reset(kept);
+  }
+  EXPECT_FALSE(open(fds[1]));
 }
 
 }  // namespace
