@@ -10,7 +10,9 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -852,6 +854,35 @@ void QtDialogHost::EndWaitCursor() {
 
 // --- QtOpenDialog ---------------------------------------------------------------------
 
+namespace {
+
+// Input as a person's arrives: mouse and key events delivered to the
+// widget, which then does what it does for a person and reports it through
+// its own signals.
+void SendMouse(QWidget* target, QEvent::Type type, QPoint at) {
+  QMouseEvent e(type, QPointF(at), QPointF(target->mapToGlobal(at)), Qt::LeftButton,
+                type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &e);
+}
+
+void SendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+// Replaces what the field holds with text in one go, as an input method
+// commits a word: select everything, then commit.
+void SendText(QWidget* target, const QString& text) {
+  SendKey(target, Qt::Key_A, Qt::ControlModifier);
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QCoreApplication::sendEvent(target, &commit);
+}
+
+}  // namespace
+
 QWidget* QtOpenDialog::Widget(int id) const {
   return window_->findChild<QWidget*>(QStringLiteral("ctl%1").arg(id));
 }
@@ -874,9 +905,15 @@ bool QtOpenDialog::SelectRow(int id, int row) {
     return true;
   }
   if (auto* b = qobject_cast<QComboBox*>(w)) {
-    b->setCurrentIndex(row);
-    emit b->activated(row);
-    return true;
+    // The arrow keys walk the closed list, one selection change a step.
+    if (b->currentIndex() == row) return model_.UserSelect(id, row);
+    if (b->currentIndex() < 0) SendKey(b, Qt::Key_Down);
+    while (b->currentIndex() >= 0 && b->currentIndex() != row) {
+      const int before = b->currentIndex();
+      SendKey(b, b->currentIndex() < row ? Qt::Key_Down : Qt::Key_Up);
+      if (b->currentIndex() == before) return false;
+    }
+    return b->currentIndex() == row;
   }
   return false;
 }
@@ -885,8 +922,13 @@ bool QtOpenDialog::DoubleClickRow(int id, int row) {
   if (!model_.CanUse(id)) return false;
   auto* l = qobject_cast<QListWidget*>(Widget(id));
   if (l == nullptr || row < 0 || row >= l->count()) return false;
-  SelectRow(id, row);
-  emit l->itemDoubleClicked(l->item(row));
+  l->scrollToItem(l->item(row));
+  const QPoint at = l->visualItemRect(l->item(row)).center();
+  QWidget* surface = l->viewport();
+  SendMouse(surface, QEvent::MouseButtonPress, at);
+  SendMouse(surface, QEvent::MouseButtonRelease, at);
+  SendMouse(surface, QEvent::MouseButtonDblClick, at);
+  SendMouse(surface, QEvent::MouseButtonRelease, at);
   return true;
 }
 
@@ -895,17 +937,16 @@ bool QtOpenDialog::Type(int id, std::string_view text) {
   QWidget* w = Widget(id);
   if (auto* e = qobject_cast<QLineEdit*>(w)) {
     if (e->isReadOnly()) return false;
-    e->setText(Q(text));
+    SendText(e, Q(text));
     return true;
   }
   if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
     if (e->isReadOnly()) return false;
-    e->setPlainText(ToWidgetLines(std::string(text)));
+    SendText(e, ToWidgetLines(std::string(text)));
     return true;
   }
   if (auto* b = qobject_cast<QComboBox*>(w); b != nullptr && b->isEditable()) {
-    b->lineEdit()->setText(Q(text));
-    emit b->lineEdit()->textEdited(Q(text));
+    SendText(b->lineEdit(), Q(text));
     return true;
   }
   return false;
