@@ -42,6 +42,17 @@ ControlTemplate Make(ControlKind kind, std::string text, int id, int x, int y, i
 
 }  // namespace
 
+DialogTemplate Dialog(int id, std::string title, int cx, int cy, unsigned style,
+                      std::vector<ControlTemplate> controls) {
+  DialogTemplate d;
+  d.id = id;
+  d.title = std::move(title);
+  d.rect = {0, 0, cx, cy};
+  d.style = style;
+  d.controls = std::move(controls);
+  return d;
+}
+
 ControlTemplate DefPushButton(std::string text, int id, int x, int y, int cx, int cy,
                               unsigned style) {
   return Make(ControlKind::PushButton, std::move(text), id, x, y, cx, cy,

@@ -133,6 +133,13 @@ struct DialogTemplate {
 };
 
 // Builders named after the resource-script statements.
+
+// DIALOG statement: the dialog id, its CAPTION, its size cx by cy dialog
+// units (placed at the owner's origin unless the STYLE, dlg:: flags,
+// centres it), its controls in tab order, in the 8-point dialog font.
+DialogTemplate Dialog(int id, std::string title, int cx, int cy, unsigned style,
+                      std::vector<ControlTemplate> controls);
+
 ControlTemplate DefPushButton(std::string text, int id, int x, int y, int cx, int cy,
                               unsigned style = 0);
 ControlTemplate PushButton(std::string text, int id, int x, int y, int cx, int cy,

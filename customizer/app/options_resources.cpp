@@ -7,17 +7,8 @@ namespace {
 
 using namespace ui;
 
-// Every customizer dialog: placed by its owner, 8-point dialog font.
-DialogTemplate CustomizerDialog(int id, std::string title, int cx, int cy,
-                                std::vector<ControlTemplate> controls) {
-  DialogTemplate d;
-  d.id = id;
-  d.title = std::move(title);
-  d.rect = {0, 0, cx, cy};
-  d.font = {"MS Sans Serif", 8};
-  d.controls = std::move(controls);
-  return d;
-}
+// The Options menu's dialogs are placed by their owner.
+constexpr unsigned kOwnerPlaced = dlg::ModalFrame | dlg::SysMenu;
 
 }  // namespace
 
@@ -41,14 +32,14 @@ const DialogTemplate& ButtonFunctionsTemplate() {
     c.push_back(DefPushButton("OK", IDOK, 106, 158, 50, 14));
     c.push_back(PushButton("Cancel", IDCANCEL, 163, 158, 50, 14));
     c.push_back(LText("Select button functions.", IDC_STATIC, 7, 180, 206, 8));
-    return CustomizerDialog(kIddButtonFunctions, "Button Functions", 220, 194, std::move(c));
+    return Dialog(kIddButtonFunctions, "Button Functions", 220, 194, kOwnerPlaced, std::move(c));
   }();
   return t;
 }
 
 const DialogTemplate& DefaultJoystickTemplate() {
   static const DialogTemplate t =
-      CustomizerDialog(kIddDefaultJoystick, "Default Joystick Settings", 200, 96, {
+      Dialog(kIddDefaultJoystick, "Default Joystick Settings", 200, 96, kOwnerPlaced, {
           LText("Select the default configuration for the Tandrix", IDC_STATIC, 7, 7, 186, 10),
           AutoRadioButton("Joystick Emulation (&2 axis)", kIdcJoy2D, 15, 24, 170, 10,
                           ctl::Group | ctl::TabStop),
@@ -62,7 +53,7 @@ const DialogTemplate& DefaultJoystickTemplate() {
 
 const DialogTemplate& ModesTemplate() {
   static const DialogTemplate t =
-      CustomizerDialog(kIddModes, "Mode Settings for All Games", 230, 134, {
+      Dialog(kIddModes, "Mode Settings for All Games", 230, 134, kOwnerPlaced, {
           LText("This affects ALL game configurations. Do not use this option if you only "
                 "wish to change the modes for the currently opened game.",
                 IDC_STATIC, 7, 7, 216, 26),
@@ -81,7 +72,7 @@ const DialogTemplate& ModesTemplate() {
 
 const DialogTemplate& JoystickSettingsTemplate() {
   static const DialogTemplate t =
-      CustomizerDialog(kIddJoystickSettings, "Joystick Settings", 200, 96, {
+      Dialog(kIddJoystickSettings, "Joystick Settings", 200, 96, kOwnerPlaced, {
           LText("The changes entered here alter the present joystick configurations.",
                 IDC_STATIC, 7, 7, 186, 18),
           LText("&COM Port:", IDC_STATIC, 7, 32, 64, 8),

@@ -68,19 +68,9 @@ constexpr ui::StringResource kStrings[] = {
 };
 const ui::StringTableRegistration kRegistered(kStrings);
 
-// What the customizer's dialogs share: the 8-point dialog font, sized cx
-// by cy dialog units and centred on the desktop.
-ui::DialogTemplate CustomizerDialog(int id, std::string title, int cx, int cy,
-                                    std::vector<ui::ControlTemplate> controls) {
-  ui::DialogTemplate d;
-  d.id = id;
-  d.title = std::move(title);
-  d.rect = {0, 0, cx, cy};
-  d.font = {"MS Sans Serif", 8};
-  d.style = ui::dlg::ModalFrame | ui::dlg::SysMenu | ui::dlg::Center;
-  d.controls = std::move(controls);
-  return d;
-}
+// The customizer's own dialogs are centred on the desktop; those of its
+// Options menu (options_resources.cpp) are placed by their owner.
+constexpr unsigned kCentred = ui::dlg::ModalFrame | ui::dlg::SysMenu | ui::dlg::Center;
 
 }  // namespace
 
@@ -109,7 +99,7 @@ const ui::MenuTemplate& MainMenuTemplate() {
 const ui::DialogTemplate& CustomizerTemplate() {
   using namespace ui;
   static const DialogTemplate t = [] {
-    DialogTemplate d = CustomizerDialog(kIddCustomizer, "Customizer", 292, 232, {
+    DialogTemplate d = Dialog(kIddCustomizer, "Customizer", 292, 232, kCentred, {
         LText("Game Title:", kIdcTitleLabel, 7, 10, 44, 8),
         LText("", kIdcDisplayName, 53, 8, 152, 12, ctl::Sunken | ctl::NoPrefix),
         DefPushButton("Exit", IDOK, 217, 7, 68, 14, ctl::Group | ctl::TabStop),
@@ -147,7 +137,7 @@ const ui::DialogTemplate& CustomizerTemplate() {
 
 const ui::DialogTemplate& ChampionInfoTemplate() {
   using namespace ui;
-  static const DialogTemplate t = CustomizerDialog(kIddChampionInfo, "Champion", 230, 130, {
+  static const DialogTemplate t = Dialog(kIddChampionInfo, "Champion", 230, 130, kCentred, {
       Icon(kIdiCustomizer, IDC_STATIC, 10, 10),
       LText("Tandrix Champion", IDC_STATIC, 40, 10, 180, 8),
       LText("The Champion edition is made for experienced players and tournament play. "
@@ -165,7 +155,7 @@ const ui::DialogTemplate& ChampionInfoTemplate() {
 
 const ui::DialogTemplate& GameTypeTemplate() {
   using namespace ui;
-  static const DialogTemplate t = CustomizerDialog(kIddGameType, "", 160, 96, {
+  static const DialogTemplate t = Dialog(kIddGameType, "", 160, 96, kCentred, {
       PushButton("DOS Games", kIdcDosGames, 30, 10, 100, 16, ctl::TabStop),
       PushButton("Windows 95 Games", kIdcWin95Games, 30, 30, 100, 16, ctl::TabStop),
       PushButton("Custom Configuration", kIdcCustomConfig, 30, 50, 100, 16,
@@ -178,7 +168,7 @@ const ui::DialogTemplate& GameTypeTemplate() {
 const ui::DialogTemplate& WinGameListTemplate() {
   using namespace ui;
   static const DialogTemplate t =
-      CustomizerDialog(kIddWinGameList, "Customizer Utility v4.71", 200, 160, {
+      Dialog(kIddWinGameList, "Customizer Utility v4.71", 200, 160, kCentred, {
           LText("Choose the Windows 95 game configuration to load:", kIdcWinPrompt, 7, 7, 186, 8),
           ListBox(kIdcGameList, 7, 19, 186, 112, ctl::Notify | ctl::VScroll | ctl::TabStop),
           DefPushButton("&OK", IDOK, 43, 139, 50, 14, ctl::TabStop),
@@ -189,7 +179,7 @@ const ui::DialogTemplate& WinGameListTemplate() {
 
 const ui::DialogTemplate& DosGameListTemplate() {
   using namespace ui;
-  static const DialogTemplate t = CustomizerDialog(kIddDosGameList, "", 200, 160, {
+  static const DialogTemplate t = Dialog(kIddDosGameList, "", 200, 160, kCentred, {
       LText("", kIdcDosPrompt, 7, 7, 186, 8),
       ListBox(kIdcGameList, 7, 19, 186, 112,
               ctl::Sorted | ctl::Notify | ctl::VScroll | ctl::TabStop),
@@ -201,7 +191,7 @@ const ui::DialogTemplate& DosGameListTemplate() {
 
 const ui::DialogTemplate& Win95ButtonsNoteTemplate() {
   using namespace ui;
-  static const DialogTemplate t = CustomizerDialog(kIddWin95ButtonsNote, "", 220, 84, {
+  static const DialogTemplate t = Dialog(kIddWin95ButtonsNote, "", 220, 84, kCentred, {
       LText("", kIdcNoteText, 10, 10, 200, 48),
       DefPushButton("OK", IDOK, 85, 63, 50, 14, ctl::TabStop),
   });

@@ -4,18 +4,8 @@
 
 namespace {
 
-// What the monitor's dialogs share: placed by their owner, in the 8-point
-// dialog font, sized cx by cy dialog units.
-ui::DialogTemplate MonitorDialog(int id, std::string title, int cx, int cy,
-                                 std::vector<ui::ControlTemplate> controls) {
-  ui::DialogTemplate d;
-  d.id = id;
-  d.title = std::move(title);
-  d.rect = {0, 0, cx, cy};
-  d.font = {"MS Sans Serif", 8};
-  d.controls = std::move(controls);
-  return d;
-}
+// The monitor's dialogs are placed by their owner.
+constexpr unsigned kOwnerPlaced = ui::dlg::ModalFrame | ui::dlg::SysMenu;
 
 }  // namespace
 
@@ -31,7 +21,7 @@ const ui::MenuTemplate& TrayMenuTemplate() {
 
 // Placed at the template's origin, not centred.
 const ui::DialogTemplate& InstructionsTemplate() {
-  static const ui::DialogTemplate t = MonitorDialog(kIddInstructions, "Tandrix", 221, 218, {
+  static const ui::DialogTemplate t = ui::Dialog(kIddInstructions, "Tandrix", 221, 218, kOwnerPlaced, {
       ui::DefPushButton("OK", IDOK, 82, 180, 50, 14),
       ui::Auto3State("Show Instructions at startup", kIdcShowCheck, 6, 201, 117, 10),
       ui::LText("Skill Level:", IDC_STATIC, 6, 11, 41, 8),
@@ -46,7 +36,7 @@ const ui::DialogTemplate& InstructionsTemplate() {
 }
 
 const ui::DialogTemplate& JoystickPromptTemplate() {
-  static const ui::DialogTemplate t = MonitorDialog(kIddJoystickPrompt, "Tandrix", 211, 89, {
+  static const ui::DialogTemplate t = ui::Dialog(kIddJoystickPrompt, "Tandrix", 211, 89, kOwnerPlaced, {
       ui::DefPushButton("OK", IDOK, 48, 68, 50, 14),
       ui::PushButton("Cancel", IDCANCEL, 112, 68, 50, 14),
       ui::LText("The Tandrix is not selected as your current Joystick. Would you like to see "
@@ -58,7 +48,7 @@ const ui::DialogTemplate& JoystickPromptTemplate() {
 }
 
 const ui::DialogTemplate& AboutTemplate() {
-  static const ui::DialogTemplate t = MonitorDialog(kIddAbout, "About Tandrix Monitor", 205, 89, {
+  static const ui::DialogTemplate t = ui::Dialog(kIddAbout, "About Tandrix Monitor", 205, 89, kOwnerPlaced, {
       ui::Icon(kIdiNormal, IDC_STATIC, 11, 14),
       ui::LText(std::string(kAboutVersionLine), IDC_STATIC, 44, 10, 150, 8),
       ui::LText("Makes each game's Tandrix settings live while the game runs.", IDC_STATIC,

@@ -2,25 +2,14 @@
 
 namespace {
 
-// What svcsetup's dialogs share: centred, in the 8-point dialog font, sized
-// cx by cy dialog units.
-ui::DialogTemplate ServiceDialog(int id, std::string title, int cx, int cy,
-                                 std::vector<ui::ControlTemplate> controls) {
-  ui::DialogTemplate d;
-  d.id = id;
-  d.title = std::move(title);
-  d.rect = {0, 0, cx, cy};
-  d.font = {"MS Sans Serif", 8};
-  d.style = ui::dlg::ModalFrame | ui::dlg::SysMenu | ui::dlg::Center;
-  d.controls = std::move(controls);
-  return d;
-}
+// svcsetup's dialogs are centred on the desktop.
+constexpr unsigned kCentred = ui::dlg::ModalFrame | ui::dlg::SysMenu | ui::dlg::Center;
 
 }  // namespace
 
 const ui::DialogTemplate& ServiceSetupTemplate() {
   using namespace ui;
-  static const DialogTemplate t = ServiceDialog(kIddServiceSetup, "Game Service Setup", 265, 209, {
+  static const DialogTemplate t = Dialog(kIddServiceSetup, "Game Service Setup", 265, 209, kCentred, {
       Bitmap(kIdbDevice, kIdcPicture, 7, 7, 0, 0, ctl::Sunken),
       LText("Setting Up Service :", IDC_STATIC, 80, 10, 70, 8),
       LText("", kIdcServiceName, 152, 10, 100, 8),
@@ -46,7 +35,7 @@ const ui::DialogTemplate& ServiceSetupTemplate() {
 
 const ui::DialogTemplate& AboutBoxTemplate() {
   using namespace ui;
-  static const DialogTemplate t = ServiceDialog(kIddAboutBox, "About svcsetup", 217, 55, {
+  static const DialogTemplate t = Dialog(kIddAboutBox, "About svcsetup", 217, 55, kCentred, {
       Icon(kIdrMainFrame, IDC_STATIC, 11, 17),
       LText("svcsetup Version 1.0", IDC_STATIC, 40, 10, 119, 8, ctl::NoPrefix),
       LText("Sets up Duke Nukem 3D, Quake and Descent for play on a game service.", IDC_STATIC,

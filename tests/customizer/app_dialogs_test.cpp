@@ -11,6 +11,8 @@
 
 #include "app_fixture.h"
 #include "customizer/app/customizer_app.h"
+#include "customizer/app/options_resources.h"
+#include "customizer/app/resources.h"
 #include "customizer/game_files.h"
 #include "customizer_fixture.h"
 #include "customizer/shared_strings.h"
@@ -469,6 +471,43 @@ TEST(ChooserOtherDialogs, ChampionBoxWindowsButtonsNoteAndHelp) {
   SetProgramDirectory(".");
   for (int i = 0; i < 200 && !f.product.dir.Exists("viewer.sh.out"); ++i) ::usleep(10000);
   EXPECT_EQ(f.product.dir.Read("viewer.sh.out"), f.product.dir.Host("tndrx47.txt") + "\n");
+}
+
+
+// Each dialog's header: the customizer's own are centred on the desktop,
+// those of the Options menu are placed by their owner.
+TEST(ChooserTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
+  struct Header {
+    const ui::DialogTemplate& (*get)();
+    int id;
+    std::string title;
+    int cx, cy;
+    bool centred;
+  };
+  const Header headers[] = {
+      {CustomizerTemplate, kIddCustomizer, "Customizer", 292, 232, true},
+      {ChampionInfoTemplate, kIddChampionInfo, "Champion", 230, 130, true},
+      {GameTypeTemplate, kIddGameType, "", 160, 96, true},
+      {WinGameListTemplate, kIddWinGameList, "Customizer Utility v4.71", 200, 160, true},
+      {DosGameListTemplate, kIddDosGameList, "", 200, 160, true},
+      {Win95ButtonsNoteTemplate, kIddWin95ButtonsNote, "", 220, 84, true},
+      {ButtonFunctionsTemplate, kIddButtonFunctions, "Button Functions", 220, 194, false},
+      {DefaultJoystickTemplate, kIddDefaultJoystick, "Default Joystick Settings", 200, 96, false},
+      {ModesTemplate, kIddModes, "Mode Settings for All Games", 230, 134, false},
+      {JoystickSettingsTemplate, kIddJoystickSettings, "Joystick Settings", 200, 96, false},
+  };
+  for (const auto& h : headers) {
+    SCOPED_TRACE(h.id);
+    const ui::DialogTemplate& t = h.get();
+    EXPECT_EQ(t.id, h.id);
+    EXPECT_EQ(t.title, h.title);
+    EXPECT_EQ(t.rect.cx, h.cx);
+    EXPECT_EQ(t.rect.cy, h.cy);
+    EXPECT_EQ(t.Has(ui::dlg::Center), h.centred);
+    EXPECT_TRUE(t.Has(ui::dlg::ModalFrame) && t.Has(ui::dlg::SysMenu));
+    EXPECT_EQ(t.font.name, "MS Sans Serif");
+    EXPECT_EQ(t.font.pointSize, 8);
+  }
 }
 
 }  // namespace

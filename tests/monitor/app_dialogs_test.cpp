@@ -7,6 +7,7 @@
 
 #include "app_fixture.h"
 #include "monitor/app/dialogs.h"
+#include "monitor/app/resources.h"
 
 namespace {
 
@@ -257,6 +258,35 @@ TEST_F(TandmonTest, WithoutADisplayMessageBoxesGoToTheErrorLog) {
   std::vector<std::string> log = LogLines();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].rfind("Win95: Your Q95.BAT file had to be modified. Restart it.: ", 0), 0u);
+}
+
+
+// Each dialog's header; the monitor's dialogs are placed by their owner.
+TEST(TandmonTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
+  struct Header {
+    const ui::DialogTemplate& (*get)();
+    int id;
+    std::string title;
+    int cx, cy;
+    bool centred;
+  };
+  const Header headers[] = {
+      {InstructionsTemplate, kIddInstructions, "Tandrix", 221, 218, false},
+      {JoystickPromptTemplate, kIddJoystickPrompt, "Tandrix", 211, 89, false},
+      {AboutTemplate, kIddAbout, "About Tandrix Monitor", 205, 89, false},
+  };
+  for (const auto& h : headers) {
+    SCOPED_TRACE(h.id);
+    const ui::DialogTemplate& t = h.get();
+    EXPECT_EQ(t.id, h.id);
+    EXPECT_EQ(t.title, h.title);
+    EXPECT_EQ(t.rect.cx, h.cx);
+    EXPECT_EQ(t.rect.cy, h.cy);
+    EXPECT_EQ(t.Has(ui::dlg::Center), h.centred);
+    EXPECT_TRUE(t.Has(ui::dlg::ModalFrame) && t.Has(ui::dlg::SysMenu));
+    EXPECT_EQ(t.font.name, "MS Sans Serif");
+    EXPECT_EQ(t.font.pointSize, 8);
+  }
 }
 
 }  // namespace

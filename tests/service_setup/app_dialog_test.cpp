@@ -10,6 +10,7 @@
 #include "app_fixture.h"
 #include "platform/file.h"
 #include "platform/profile.h"
+#include "service_setup/app/resources.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -303,6 +304,34 @@ TEST_F(SvcsetupTest, HelpOpensTheCompanionBesideTheProgram) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_EQ(product.Read("viewed.txt"), product.Host("tndrx47.txt") + "\n");
+}
+
+
+// Each dialog's header; svcsetup's dialogs are centred on the desktop.
+TEST(SvcsetupTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
+  struct Header {
+    const ui::DialogTemplate& (*get)();
+    int id;
+    std::string title;
+    int cx, cy;
+    bool centred;
+  };
+  const Header headers[] = {
+      {ServiceSetupTemplate, kIddServiceSetup, "Game Service Setup", 265, 209, true},
+      {AboutBoxTemplate, kIddAboutBox, "About svcsetup", 217, 55, true},
+  };
+  for (const auto& h : headers) {
+    SCOPED_TRACE(h.id);
+    const ui::DialogTemplate& t = h.get();
+    EXPECT_EQ(t.id, h.id);
+    EXPECT_EQ(t.title, h.title);
+    EXPECT_EQ(t.rect.cx, h.cx);
+    EXPECT_EQ(t.rect.cy, h.cy);
+    EXPECT_EQ(t.Has(ui::dlg::Center), h.centred);
+    EXPECT_TRUE(t.Has(ui::dlg::ModalFrame) && t.Has(ui::dlg::SysMenu));
+    EXPECT_EQ(t.font.name, "MS Sans Serif");
+    EXPECT_EQ(t.font.pointSize, 8);
+  }
 }
 
 }  // namespace
