@@ -42,37 +42,39 @@ constexpr const char* kCustomizerProgram = "Chooser";
 constexpr const char* kMonitorProgram = "Tandmon";
 constexpr const char kQtModule[] = "libtandrix_ui_qt.so";
 
-// Copies src over dst through a temporary file and a rename, so a program
-// that is running from dst keeps running and no half file is ever seen.
-bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
+// Puts a new dst in place: make writes it under a temporary name beside
+// dst, and a rename puts it over dst, so a program that is running from dst
+// keeps running and no half file is ever seen. A failed step leaves dst as
+// it was and no temporary behind.
+template <typename Make>
+bool PutInPlace(const fs::path& dst, std::string& error, Make make) {
   std::error_code ec;
   fs::path tmp = dst;
   tmp += ".tandrix-new";
-  fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+  make(tmp, ec);
   if (!ec) fs::rename(tmp, dst, ec);
   if (ec) {
-    fs::remove(tmp);
+    std::error_code ignored;  // the failure to report is the first one
+    fs::remove(tmp, ignored);
     error = dst.string() + ": " + ec.message();
     return false;
   }
   return true;
 }
 
-// Makes dst a symbolic link to src, replacing what is there through a
-// temporary name and a rename, so a program running from dst keeps running.
+// Copies src over dst.
+bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
+  return PutInPlace(dst, error, [&](const fs::path& tmp, std::error_code& ec) {
+    fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+  });
+}
+
+// Makes dst a symbolic link to src.
 bool LinkFile(const fs::path& src, const fs::path& dst, std::string& error) {
-  std::error_code ec;
-  fs::path tmp = dst;
-  tmp += ".tandrix-new";
-  fs::remove(tmp, ec);
-  fs::create_symlink(src, tmp, ec);
-  if (!ec) fs::rename(tmp, dst, ec);
-  if (ec) {
-    fs::remove(tmp);
-    error = dst.string() + ": " + ec.message();
-    return false;
-  }
-  return true;
+  return PutInPlace(dst, error, [&](const fs::path& tmp, std::error_code& ec) {
+    fs::remove(tmp, ec);
+    fs::create_symlink(src, tmp, ec);
+  });
 }
 
 // The product tree, file by file; files already in DIR stay as they are.
