@@ -30,15 +30,15 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+import xwalk  # noqa: E402
+from xwalk import WalkFailed  # noqa: E402
+
 SKIPPED = 77
 SHORT = 20.0  # bounds for what normally takes well under a second
 TOOLS = ["Xvfb", "xdotool", "dbus-run-session"]
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 TITLE = "Customizer Utility V4.71"
-
-
-class WalkFailed(Exception):
-    pass
 
 
 def log(text):
@@ -80,7 +80,6 @@ class Walk:
     def __init__(self, args, work):
         self.args = args
         self.work = work
-        self.procs = []
         self.env = dict(os.environ)
         self.env["TANDRIX_REGISTRY"] = os.path.join(work, "registry.db")
         self.env["XDG_RUNTIME_DIR"] = os.path.join(work, "run")
@@ -90,40 +89,17 @@ class Walk:
         # The real X server: the tests around may ask Qt for its offscreen one.
         self.env.pop("QT_QPA_PLATFORM", None)
         os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
+        self.processes = xwalk.Processes(work, self.env)
         self.product = os.path.join(work, "Tandrix")
 
     def start(self, argv, name, cwd=None):
-        out = open(os.path.join(self.work, name + ".log"), "w")
-        p = subprocess.Popen(argv, env=self.env, cwd=cwd, stdout=out, stderr=subprocess.STDOUT)
-        self.procs.append(p)
-        return p
+        return self.processes.start(argv, name, cwd=cwd)
 
     def log_of(self, name):
-        try:
-            with open(os.path.join(self.work, name + ".log"), errors="replace") as f:
-                return f.read().strip()
-        except OSError:
-            return ""
+        return self.processes.log_of(name)
 
     def start_desktop(self):
-        # The server picks a free display number itself and writes it to
-        # the pipe once it listens: other X servers starting on the machine
-        # at the same moment cannot take the walk's number.
-        read_end, write_end = os.pipe()
-        out = open(os.path.join(self.work, "xvfb.log"), "w")
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp"], env=self.env, stdout=out,
-                                stderr=subprocess.STDOUT, pass_fds=(write_end,))
-        self.procs.append(xvfb)
-        os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    raise WalkFailed("the X server did not start: " + self.log_of("xvfb"))
-                number += chunk
-        self.env["DISPLAY"] = ":" + number.decode().strip()
+        _, self.env["DISPLAY"] = self.processes.start_xvfb((1024, 768), SHORT)
         os.environ["DISPLAY"] = self.env["DISPLAY"]
         self.start([BUS_LAUNCHER, "--launch-immediately"], "atspi")
 
@@ -214,14 +190,7 @@ class Walk:
             raise WalkFailed("quake.vcg does not read as saved: " + "; ".join(diff[:5]))
 
     def stop(self):
-        for p in reversed(self.procs):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
+        self.processes.stop()
 
 
 def main():
@@ -245,9 +214,9 @@ def main():
         print(f"chooser_walk: SKIPPED: not installed: {', '.join(missing)} (scripts/deps installs them)")
         return SKIPPED
     # A D-Bus session of its own, so the accessibility bus is the walk's.
-    if os.environ.get("CHOOSER_WALK_SESSION") != "1":
-        os.environ["CHOOSER_WALK_SESSION"] = "1"
-        return subprocess.call(["dbus-run-session", "--", sys.executable, *sys.argv])
+    session = xwalk.in_own_session("CHOOSER_WALK_SESSION")
+    if session is not None:
+        return session
 
     work = tempfile.mkdtemp(prefix="chooser-walk.")
     walk = Walk(args, work)
@@ -257,7 +226,8 @@ def main():
         return 0
     except (WalkFailed, subprocess.SubprocessError, OSError) as e:
         log(f"FAILED: {e}")
-        log("processes: " + ", ".join(f"{' '.join(p.args[:2])} -> {p.poll()}" for p in walk.procs))
+        log("processes: " + ", ".join(f"{' '.join(p.args[:2])} -> {p.poll()}"
+                                      for p in walk.processes.procs))
         for name in ("chooser", "second", "atspi", "xvfb"):
             text = walk.log_of(name)
             if text:

@@ -30,7 +30,6 @@ X server, the tray or the input tool is not installed.
 
 import argparse
 import os
-import select
 import re
 import signal
 import shutil
@@ -40,6 +39,10 @@ import sys
 import tempfile
 import time
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+import xwalk  # noqa: E402
+from xwalk import WalkFailed  # noqa: E402
 
 SKIPPED = 77
 TICK = 3.0  # the monitor's watch interval
@@ -56,10 +59,6 @@ ABOUT_TITLE = "About Tandrix Monitor"
 CUSTOMIZER = f"Cfg{os.getpid()}.exe"
 GAME = f"walk{os.getpid()}.exe"
 SCREEN = (800, 600)
-
-
-class WalkFailed(Exception):
-    pass
 
 
 def ending(code):
@@ -235,7 +234,6 @@ class Walk:
         self.args = args
         self.work = work
         self.product = os.path.join(work, "product")
-        self.procs = []
         self.shots = args.screenshots
         self.frame = None
         self.monitor = None
@@ -251,13 +249,10 @@ class Walk:
         self.env["HOME"] = os.path.join(work, "home")
         os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
         os.mkdir(self.env["HOME"])
+        self.processes = xwalk.Processes(work, self.env)
 
     def start(self, argv, name, **kw):
-        out = open(os.path.join(self.work, name + ".log"), "wb")
-        p = subprocess.Popen(argv, env=self.env, stdout=out, stderr=subprocess.STDOUT,
-                             stdin=subprocess.DEVNULL, **kw)
-        self.procs.append(p)
-        return p
+        return self.processes.start(argv, name, **kw)
 
     def tool(self, *argv):
         r = subprocess.run([self.args.tandrix, *argv], env=self.env, capture_output=True,
@@ -307,30 +302,7 @@ class Walk:
     def start_desktop(self):
         fbdir = os.path.join(self.work, "fb")
         os.mkdir(fbdir)
-        # The X server picks a free display number itself and writes it to a
-        # pipe once it listens: choosing one here raced other servers starting
-        # at the same moment, and a client could reach a server about to lose
-        # the number.
-        reader, writer = os.pipe()
-        try:
-            xvfb = self.start(["Xvfb", "-displayfd", str(writer), "-screen", "0",
-                               f"{SCREEN[0]}x{SCREEN[1]}x24", "-fbdir", fbdir, "-nolisten", "tcp"],
-                              "xvfb", pass_fds=(writer,))
-        finally:
-            os.close(writer)
-        number = b""
-        with os.fdopen(reader, "rb") as pipe:
-            deadline = time.monotonic() + SHORT
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                if not select.select([pipe], [], [], 0.2)[0]:
-                    continue
-                chunk = os.read(pipe.fileno(), 16)
-                if not chunk:
-                    break
-                number += chunk
-        if not number.strip().isdigit():
-            raise WalkFailed("no X server could be started: " + self.log_of("xvfb"))
-        self.env["DISPLAY"] = ":" + number.strip().decode()
+        xvfb, self.env["DISPLAY"] = self.processes.start_xvfb(SCREEN, SHORT, ("-fbdir", fbdir))
         wait_for("X server", lambda: xvfb.poll() is not None or self.answers(), SHORT)
         if xvfb.poll() is not None:
             raise WalkFailed("the X server ended at once: " + self.log_of("xvfb"))
@@ -343,11 +315,7 @@ class Walk:
             raise WalkFailed("trayer ended at once: " + self.log_of("trayer"))
 
     def log_of(self, name):
-        try:
-            with open(os.path.join(self.work, name + ".log"), errors="replace") as f:
-                return f.read().strip()
-        except OSError:
-            return ""
+        return self.processes.log_of(name)
 
     def open_menu(self, step):
         icon = wait_for("tray icon", lambda: tray_icon(self.env), SHORT)
@@ -493,14 +461,7 @@ class Walk:
         pid = self.customizer_pid()
         if pid is not None:
             os.kill(pid, signal.SIGKILL)
-        for p in reversed(self.procs):
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
+        self.processes.stop()
 
 
 def main():
@@ -518,9 +479,9 @@ def main():
         return SKIPPED
     # The whole walk runs in a D-Bus session of its own, so the monitor is a
     # child of this script and its exit status (or signal) is seen as is.
-    if os.environ.get("TRAY_WALK_SESSION") != "1":
-        os.environ["TRAY_WALK_SESSION"] = "1"
-        return subprocess.call(["dbus-run-session", "--", sys.executable, *sys.argv])
+    session = xwalk.in_own_session("TRAY_WALK_SESSION")
+    if session is not None:
+        return session
 
     work = tempfile.mkdtemp(prefix="tray-walk.")
     walk = Walk(args, work)
