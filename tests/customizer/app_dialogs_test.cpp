@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/dialog_headers.h"
 #include "app_fixture.h"
 #include "customizer/app/customizer_app.h"
 #include "customizer/app/options_resources.h"
@@ -477,14 +478,7 @@ TEST(ChooserOtherDialogs, ChampionBoxWindowsButtonsNoteAndHelp) {
 // Each dialog's header: the customizer's own are centred on the desktop,
 // those of the Options menu are placed by their owner.
 TEST(ChooserTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
-  struct Header {
-    const ui::DialogTemplate& (*get)();
-    int id;
-    std::string title;
-    int cx, cy;
-    bool centred;
-  };
-  const Header headers[] = {
+  testsupport::ExpectDialogHeaders({
       {CustomizerTemplate, kIddCustomizer, "Customizer", 292, 232, true},
       {ChampionInfoTemplate, kIddChampionInfo, "Champion", 230, 130, true},
       {GameTypeTemplate, kIddGameType, "", 160, 96, true},
@@ -495,19 +489,7 @@ TEST(ChooserTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
       {DefaultJoystickTemplate, kIddDefaultJoystick, "Default Joystick Settings", 200, 96, false},
       {ModesTemplate, kIddModes, "Mode Settings for All Games", 230, 134, false},
       {JoystickSettingsTemplate, kIddJoystickSettings, "Joystick Settings", 200, 96, false},
-  };
-  for (const auto& h : headers) {
-    SCOPED_TRACE(h.id);
-    const ui::DialogTemplate& t = h.get();
-    EXPECT_EQ(t.id, h.id);
-    EXPECT_EQ(t.title, h.title);
-    EXPECT_EQ(t.rect.cx, h.cx);
-    EXPECT_EQ(t.rect.cy, h.cy);
-    EXPECT_EQ(t.Has(ui::dlg::Center), h.centred);
-    EXPECT_TRUE(t.Has(ui::dlg::ModalFrame) && t.Has(ui::dlg::SysMenu));
-    EXPECT_EQ(t.font.name, "MS Sans Serif");
-    EXPECT_EQ(t.font.pointSize, 8);
-  }
+  });
 }
 
 }  // namespace

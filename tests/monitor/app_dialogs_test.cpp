@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "support/dialog_headers.h"
 #include "app_fixture.h"
 #include "monitor/app/dialogs.h"
 #include "monitor/app/resources.h"
@@ -263,30 +264,11 @@ TEST_F(TandmonTest, WithoutADisplayMessageBoxesGoToTheErrorLog) {
 
 // Each dialog's header; the monitor's dialogs are placed by their owner.
 TEST(TandmonTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
-  struct Header {
-    const ui::DialogTemplate& (*get)();
-    int id;
-    std::string title;
-    int cx, cy;
-    bool centred;
-  };
-  const Header headers[] = {
+  testsupport::ExpectDialogHeaders({
       {InstructionsTemplate, kIddInstructions, "Tandrix", 221, 218, false},
       {JoystickPromptTemplate, kIddJoystickPrompt, "Tandrix", 211, 89, false},
       {AboutTemplate, kIddAbout, "About Tandrix Monitor", 205, 89, false},
-  };
-  for (const auto& h : headers) {
-    SCOPED_TRACE(h.id);
-    const ui::DialogTemplate& t = h.get();
-    EXPECT_EQ(t.id, h.id);
-    EXPECT_EQ(t.title, h.title);
-    EXPECT_EQ(t.rect.cx, h.cx);
-    EXPECT_EQ(t.rect.cy, h.cy);
-    EXPECT_EQ(t.Has(ui::dlg::Center), h.centred);
-    EXPECT_TRUE(t.Has(ui::dlg::ModalFrame) && t.Has(ui::dlg::SysMenu));
-    EXPECT_EQ(t.font.name, "MS Sans Serif");
-    EXPECT_EQ(t.font.pointSize, 8);
-  }
+  });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "support/dialog_headers.h"
 #include "app_fixture.h"
 #include "platform/file.h"
 #include "platform/profile.h"
@@ -309,29 +310,10 @@ TEST_F(SvcsetupTest, HelpOpensTheCompanionBesideTheProgram) {
 
 // Each dialog's header; svcsetup's dialogs are centred on the desktop.
 TEST(SvcsetupTemplates, HeadersKeepTheirIdCaptionSizeFontAndPlacement) {
-  struct Header {
-    const ui::DialogTemplate& (*get)();
-    int id;
-    std::string title;
-    int cx, cy;
-    bool centred;
-  };
-  const Header headers[] = {
+  testsupport::ExpectDialogHeaders({
       {ServiceSetupTemplate, kIddServiceSetup, "Game Service Setup", 265, 209, true},
       {AboutBoxTemplate, kIddAboutBox, "About svcsetup", 217, 55, true},
-  };
-  for (const auto& h : headers) {
-    SCOPED_TRACE(h.id);
-    const ui::DialogTemplate& t = h.get();
-    EXPECT_EQ(t.id, h.id);
-    EXPECT_EQ(t.title, h.title);
-    EXPECT_EQ(t.rect.cx, h.cx);
-    EXPECT_EQ(t.rect.cy, h.cy);
-    EXPECT_EQ(t.Has(ui::dlg::Center), h.centred);
-    EXPECT_TRUE(t.Has(ui::dlg::ModalFrame) && t.Has(ui::dlg::SysMenu));
-    EXPECT_EQ(t.font.name, "MS Sans Serif");
-    EXPECT_EQ(t.font.pointSize, 8);
-  }
+  });
 }
 
 }  // namespace
