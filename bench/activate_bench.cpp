@@ -15,7 +15,7 @@
 
 #include "platform/joystick.h"
 #include "platform/registry.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 #include "tuning/mva_joystick.h"
 
 namespace {

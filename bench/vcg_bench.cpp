@@ -10,7 +10,7 @@
 
 #include "platform/file.h"
 #include "tuning/mva_config.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 namespace {
 

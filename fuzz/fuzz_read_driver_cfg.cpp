@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz_file.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = fuzz::WriteInput(data, size);

@@ -5,7 +5,7 @@
 #include "platform/file.h"
 #include "tools/command.h"
 #include "tuning/mva_config.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 namespace tools {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/file.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 // ---------------------------------------------------------------------------
 // Limits of the file format.

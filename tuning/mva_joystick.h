@@ -18,7 +18,7 @@
 #include <string_view>
 
 #include "tuning/mva_config.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 // --- registry locations (all under HKEY_LOCAL_MACHINE) ---------------------------
 

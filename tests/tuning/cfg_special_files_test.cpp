@@ -7,7 +7,7 @@
 #include "platform/file.h"
 #include "support/tempdir.h"
 #include "tuning/mva_config.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "support/tempdir.h"
 #include "tuning/mva_config.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 namespace {
 

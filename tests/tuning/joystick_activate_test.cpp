@@ -5,7 +5,7 @@
 #include "joystick_fixture.h"
 #include "platform/dospath.h"
 #include "support/tempdir.h"
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 #include "tuning/mva_joystick.h"
 
 namespace {

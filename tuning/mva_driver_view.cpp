@@ -1,5 +1,5 @@
 // The driver view of a configuration and its 16.16 tables.
-#include "tuning/mva_driver.h"
+#include "tuning/mva_driver_view.h"
 
 #include <cfloat>
 #include <cmath>
