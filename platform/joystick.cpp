@@ -1,5 +1,7 @@
 #include "platform/joystick.h"
 
+#include "platform/driver_socket.h"
+
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -80,18 +82,6 @@ class HostJoystickService final : public JoystickService {
   }
 };
 
-// No device driver on this host: every open fails as for a missing file.
-class AbsentDriverPort final : public DriverPort {
- public:
-  DriverHandle CreateFile(std::string_view, std::uint32_t, std::uint32_t, std::uint32_t,
-                          std::uint32_t) override {
-    return kInvalidDriverHandle;
-  }
-  std::uint32_t LastError() override { return kErrorFileNotFound; }
-  bool DeviceIoControl(DriverHandle, std::uint32_t) override { return false; }
-  bool CloseHandle(DriverHandle) override { return false; }
-};
-
 std::mutex g_mutex;
 std::unique_ptr<JoystickService> g_service;
 std::unique_ptr<DriverPort> g_port;
@@ -113,7 +103,7 @@ std::unique_ptr<JoystickService> SetJoystickService(std::unique_ptr<JoystickServ
 
 DriverPort& SystemDriverPort() {
   std::lock_guard lock(g_mutex);
-  if (!g_port) g_port = std::make_unique<AbsentDriverPort>();
+  if (!g_port) g_port = NewSocketDriverPort();
   return *g_port;
 }
 

@@ -7,9 +7,10 @@
 // configuration change begins and ends, closed again). Both are pluggable:
 // a Win32 build passes the calls through to joyGetDevCapsA,
 // joyConfigChanged, CreateFileA, DeviceIoControl and CloseHandle; this
-// build answers the service's questions itself and has no driver, so every
-// driver open fails as it does on a machine where the driver is missing.
-// Tests install recording fakes.
+// build answers the service's questions itself and reaches the driver
+// program (vexord) through its socket (platform/driver_socket.h); with no
+// driver running every open fails as it does on a machine where the driver
+// is missing. Tests install recording fakes.
 #pragma once
 
 #include <cstdint>
@@ -73,7 +74,7 @@ class DriverPort {
   virtual bool CloseHandle(DriverHandle handle) = 0;
 };
 
-// The port system code uses: no driver unless replaced.
+// The port system code uses: the driver program's socket unless replaced.
 DriverPort& SystemDriverPort();
 std::unique_ptr<DriverPort> SetDriverPort(std::unique_ptr<DriverPort> port);
 
