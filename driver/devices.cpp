@@ -269,22 +269,25 @@ std::vector<Candidate> FindDevices(const std::string& wanted) {
   return found;
 }
 
+std::string UinputProblem(const std::string& uinputPath, int error) {
+  if (error == ENOENT || error == ENODEV || error == ENXIO) {
+    return "there is no " + uinputPath +
+           ", so no virtual joystick can be made: load the uinput module "
+           "(sudo modprobe uinput; to have it at every start: "
+           "echo uinput | sudo tee /etc/modules-load.d/uinput.conf)";
+  }
+  if (error == EACCES || error == EPERM) {
+    return "no permission to use " + uinputPath +
+           ": install the tandrix package (its udev rule gives the seated user access) "
+           "and log in again, or run: sudo udevadm trigger";
+  }
+  return uinputPath + ": " + std::strerror(error);
+}
+
 std::unique_ptr<OutputDevice> OpenUinputOutput(const std::string& uinputPath, std::string& why) {
   UniqueFd fd(::open(uinputPath.c_str(), O_RDWR | O_CLOEXEC));
   if (!fd) {
-    const int e = errno;
-    if (e == ENOENT || e == ENODEV || e == ENXIO) {
-      why = "there is no " + uinputPath +
-            ", so no virtual joystick can be made: load the uinput module "
-            "(sudo modprobe uinput; to have it at every start: "
-            "echo uinput | sudo tee /etc/modules-load.d/uinput.conf)";
-    } else if (e == EACCES || e == EPERM) {
-      why = "no permission to use " + uinputPath +
-            ": install the tandrix package (its udev rule gives the seated user access) "
-            "and log in again, or run: sudo udevadm trigger";
-    } else {
-      why = uinputPath + ": " + std::strerror(e);
-    }
+    why = UinputProblem(uinputPath, errno);
     return nullptr;
   }
   Evdev dev(libevdev_new());

@@ -81,6 +81,9 @@ class OutputDevice {
 // The virtual joystick through uinput at uinputPath. Null with why (what
 // is missing and how to get it) when it cannot be made.
 std::unique_ptr<OutputDevice> OpenUinputOutput(const std::string& uinputPath, std::string& why);
+// Why uinputPath cannot be used, after open failed with errno error, and
+// how to mend it.
+std::string UinputProblem(const std::string& uinputPath, int error);
 // The output seam: the same records written to a file or pipe.
 std::unique_ptr<OutputDevice> OpenSeamOutput(const std::string& path, std::string& why);
 

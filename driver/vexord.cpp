@@ -221,6 +221,8 @@ class Driver {
       }
     }
     if (input_) {
+      struct stat st;
+      inputNode_ = ::fstat(input_->Fd(), &st) == 0 ? st.st_ino : 0;
       frames_.emplace(WithScale(input_->layout()));
       inputProblem_.Clear();
       Say("reading " + input_->Name());
@@ -235,15 +237,23 @@ class Driver {
     return layout;
   }
 
+  // The seam's file as it is now at its path, to tell a new one (the device
+  // plugged in again) from the one already read.
+  ino_t SeamNode() const {
+    struct stat st;
+    return !opt_.inputSeam.empty() && ::stat(opt_.inputSeam.c_str(), &st) == 0 ? st.st_ino : 0;
+  }
+
   void Unplugged(int error) {
     const std::string name = input_->Name();
     input_.reset();
     frames_.reset();
     // Not opened again at once: a file read through would be read again and
-    // again. The device's node (or the seam) appearing anew wakes the wait.
+    // again. A new node (or a new seam file) at the path wakes the wait.
     inputProblem_.Report(name + (error == -ENODEV ? " is gone" : std::string(": ") + std::strerror(-error)) +
                          "; waiting for it to come back");
     WriteState();
+    if (SeamNode() != 0 && SeamNode() != inputNode_) OpenInput();  // already back
   }
 
   void ReadInput() {
@@ -282,6 +292,10 @@ class Driver {
     }
     WatchBoth();  // a folder that was missing may be there now
     if (!output_) OpenOutput();
+    if (input_ && SeamNode() != 0 && SeamNode() != inputNode_) {
+      input_.reset();  // a new seam file took the old one's place
+      frames_.reset();
+    }
     if (!input_) OpenInput();
   }
 
@@ -339,6 +353,7 @@ class Driver {
   std::vector<UniqueFd> clients_;
   std::string socketPath_, statePath_;
   Once inputProblem_, outputProblem_, tuningProblem_;
+  ino_t inputNode_ = 0;
   bool done_ = false;
 };
 

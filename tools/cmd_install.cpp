@@ -25,6 +25,7 @@
 #include "platform/registry.h"
 #include "tools/command.h"
 #include "tools/desktop_entry.h"
+#include "tools/driver_unit.h"
 #include "tools/product_paths.h"
 #include "tuning/mva_joystick.h"
 
@@ -357,6 +358,7 @@ int Install(const Args& a) {
   } else if (autostart == Autostart::kOff) {
     std::printf("the monitor no longer starts at login\n");
   }
+  if (autostart != Autostart::kKeep) std::printf("%s\n", SetDriverAutostart(autostart == Autostart::kOn).c_str());
   if (dirs.empty()) {
     std::printf("this is your product folder; start the monitor in it with \"tandrix start %s &\"%s\n",
                 kMonitorProgram, autostart == Autostart::kOn ? " or log in again" : "");
@@ -375,7 +377,8 @@ const Command kInstall(
     "  DIR             the folder to install into; without it, the player's own\n"
     "                  folder $XDG_DATA_HOME/tandrix (~/.local/share/tandrix)\n"
     "  --autostart     start the monitor in DIR at login (an XDG autostart entry)\n"
-    "  --no-autostart  remove that entry\n"
+    "                  and the driver (systemctl --user enable vexord.service)\n"
+    "  --no-autostart  remove that entry and disable the driver's unit\n"
     "\n"
     "The store is the one TANDRIX_REGISTRY names, else the one DIR records, else\n"
     "~/.config/tandrix/registry.db. Running install again gives the same state.\n");

@@ -13,6 +13,7 @@
 #include <string>
 #include <system_error>
 
+#include "driver/report.h"
 #include "monitor/gamelist.h"
 #include "monitor/monitor_state.h"
 #include "platform/dospath.h"
@@ -184,6 +185,14 @@ int Status(const Args& a) {
     }
   }
 
+  const vexord::DriverReport driver = vexord::ReadDriverReport();
+  auto orNull = [](const std::string& text) {
+    return text.empty() ? std::nullopt : std::optional<std::string>(text);
+  };
+  // Missing pieces are the one thing a script must not overlook: they end
+  // the command with 1 after it has said everything else.
+  const int result = driver.missing.empty() ? 0 : 1;
+
   if (json) {
     std::printf("{\"monitor\": {\"running\": %s, \"pid\": %s, \"folder\": %s},\n",
                 monitor ? "true" : "false", monitor ? std::to_string(monitor->pid).c_str() : "null",
@@ -194,9 +203,18 @@ int Status(const Args& a) {
                 JsonOrNull(live.empty() ? std::nullopt : std::optional(live)).c_str());
     std::printf(" \"registryStore\": {\"path\": %s, \"source\": %s},\n", Json(store.path).c_str(),
                 Json(store.source).c_str());
-    std::printf(" \"player\": %s, \"playerFolder\": %s, \"defaultConfiguration\": %s}\n",
+    std::printf(" \"player\": %s, \"playerFolder\": %s, \"defaultConfiguration\": %s,\n",
                 JsonOrNull(player).c_str(), JsonOrNull(playerFolder).c_str(), JsonOrNull(defaultConfig).c_str());
-    return 0;
+    std::string missing;
+    for (const std::string& m : driver.missing) missing += (missing.empty() ? "" : ", ") + Json(m);
+    std::printf(" \"driver\": {\"running\": %s, \"pid\": %s, \"device\": %s, \"output\": %s,\n",
+                driver.running ? "true" : "false",
+                driver.running ? std::to_string(driver.pid).c_str() : "null",
+                JsonOrNull(orNull(driver.input)).c_str(), JsonOrNull(orNull(driver.output)).c_str());
+    std::printf("  \"configuration\": %s, \"tuningProblem\": %s, \"missing\": [%s]}}\n",
+                JsonOrNull(driver.running ? orNull(driver.configuration) : std::nullopt).c_str(),
+                JsonOrNull(orNull(driver.tuningProblem)).c_str(), missing.c_str());
+    return result;
   }
   if (monitor) {
     std::printf("monitor:               running (process %d) in %s\n", monitor->pid,
@@ -215,15 +233,30 @@ int Status(const Args& a) {
     std::printf("player:                %s (configurations in %s)\n", player->c_str(), playerFolder->c_str());
     std::printf("default configuration: %s\n", defaultConfig->c_str());
   }
-  return 0;
+  if (driver.running) {
+    std::printf("driver:                running (process %d), reading %s, posting to %s\n", driver.pid,
+                driver.input.empty() ? "no device" : driver.input.c_str(),
+                driver.output.empty() ? "no virtual joystick" : driver.output.c_str());
+    std::printf("driver configuration:  %s\n", driver.configuration.c_str());
+    if (!driver.tuningProblem.empty()) std::printf("driver tuning:         %s\n", driver.tuningProblem.c_str());
+  } else {
+    std::printf("driver:                not running (systemctl --user start vexord, or vexord &)\n");
+  }
+  for (const std::string& m : driver.missing) std::printf("missing:               %s\n", m.c_str());
+  return result;
 }
 
 const Command kStatus(
     "status", "status [--json]", Status,
     "Tells whether a monitor runs and in which product folder, which configuration\n"
     "is live, the registry store in use (and why that one), the player and the\n"
-    "default configuration. The product folder is the running monitor's, else the\n"
+    "default configuration, and whether the driver runs, which device it reads and\n"
+    "which configuration it applies. The product folder is the running monitor's, else the\n"
     "current folder when it is one, else the player's own ($XDG_DATA_HOME/tandrix).\n"
+    "\n"
+    "\n"
+    "Ends with 1 when the driver lacks something (/dev/uinput, a six-axis device),\n"
+    "after saying what is missing and how to get it.\n"
     "\n"
     "  --json  the same as one JSON object, for scripts\n");
 

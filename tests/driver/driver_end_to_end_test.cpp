@@ -53,6 +53,14 @@ class DriverSeams : public ::testing::Test {
   std::string Log() const { return scratch.Host("output.log"); }
   std::string Output() const { return scratch.Read("output.log"); }
   std::string In() const { return scratch.Host("in"); }
+  // tandrix status --json: its exit code, and its output in text.
+  int Status(std::string& text) {
+    std::filesystem::remove(scratch.Host("status.log"));
+    ChildProcess status(TANDRIX_TOOL, {"status", "--json"}, product.path(), scratch.Host("status.log"));
+    const int code = status.Wait();
+    text = scratch.Read("status.log");
+    return code;
+  }
   std::string State() const { return scratch.Read("tandrix/vexord.state"); }
   bool StateHas(const std::string& text) const { return State().find(text) != std::string::npos; }
 
@@ -197,11 +205,17 @@ TEST_F(DriverSeams, UnplugBadValuesAndNoUinputKeepTheLastGoodTuning) {
   Send(kFrames[0].in, false);
   ASSERT_TRUE(Receive(out));
   EXPECT_NEAR(out.axes[0], kFrames[0].quake[0], 2);
+  std::string status;
+  EXPECT_EQ(Status(status), 0) << status;
+  EXPECT_NE(status.find("\"driver\": {\"running\": true, \"pid\": " + std::to_string(driver->pid()) +
+                        ", \"device\": \"input seam " + In()),
+            std::string::npos) << status;
+  EXPECT_NE(status.find("quake.vcg\", \"tuningProblem\": null, \"missing\": []"), std::string::npos) << status;
 
   // Unplugged: the seam's writer goes (ENODEV for the driver); it says so
   // and waits; the device comes back as a new node.
   in_.reset();
-  ASSERT_TRUE(WaitFor([&] { return StateHas("is gone"); })) << State() << Output();
+  ASSERT_TRUE(WaitFor([&] { return Output().find("is gone") != std::string::npos; })) << Output();
   ASSERT_EQ(::unlink(In().c_str()), 0);
   ASSERT_EQ(::mkfifo(In().c_str(), 0600), 0);
   ASSERT_TRUE(Plug()) << Output();
@@ -240,6 +254,8 @@ TEST_F(DriverSeams, UnplugBadValuesAndNoUinputKeepTheLastGoodTuning) {
   ASSERT_TRUE(WaitFor([&] { return StateHas("modprobe uinput"); })) << Output();
   TellDriver();
   EXPECT_TRUE(bare.Running());
+  EXPECT_EQ(Status(status), 1) << status;
+  EXPECT_NE(status.find("there is no " + scratch.Host("no/uinput")), std::string::npos) << status;
   EXPECT_TRUE(StateHas("quake.vcg") ||
               StateHas("tuning-problem=keeping")) << State();
   ::kill(bare.pid(), SIGTERM);

@@ -2,6 +2,7 @@
 // tandrix status with and without a running monitor, and --help of every
 // command and program, run as a player would in temporary folders.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -71,19 +72,30 @@ TEST(InstallTool, AutostartEntryAppearsAndDisappears) {
   // Blanks, a quote and a dollar sign must reach the launcher unchanged.
   const std::string folder = t.Host("my \"games\" $HOME");
   const std::string entry = "config/autostart/tandrix-monitor.desktop";
+  // The driver's unit goes with the entry, through a systemctl that only
+  // notes what it was asked.
+  t.Write("systemctl", "#!/bin/sh\necho \"$@\" >> '" + t.Host("systemctl.log") + "'\n");
+  ::chmod(t.Host("systemctl").c_str(), 0755);
+  ScopedEnv systemctl("TANDRIX_SYSTEMCTL", t.Host("systemctl").c_str());
   struct Step {
     std::vector<std::string> options;
     bool present;
+    std::string unit;  // what systemctl was asked last
   };
-  const Step steps[] = {{{"--autostart"}, true}, {{}, true}, {{"--no-autostart"}, false}, {{}, false},
-                        {{"--autostart"}, true}};
+  const Step steps[] = {{{"--autostart"}, true, "--user enable vexord.service\n"},
+                        {{}, true, ""},
+                        {{"--no-autostart"}, false, "--user disable vexord.service\n"},
+                        {{}, false, ""},
+                        {{"--autostart"}, true, "--user enable vexord.service\n"}};
   for (const Step& step : steps) {
     std::vector<std::string> args{"install", folder};
     args.insert(args.end(), step.options.begin(), step.options.end());
     SCOPED_TRACE(step.options.empty() ? "no option" : step.options[0]);
+    std::filesystem::remove(t.Host("systemctl.log"));
     auto r = RunTool(args, t.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(t.Exists(entry), step.present);
+    EXPECT_EQ(t.Read("systemctl.log"), step.unit);
   }
   const std::string text = t.Read(entry);
   EXPECT_TRUE(Contains(text, "\nExec=\"" + folder.substr(0, folder.find('"')) + "\\\\\"games\\\\\" \\\\$HOME/Tandmon\"\n"))
