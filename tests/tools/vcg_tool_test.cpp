@@ -49,6 +49,10 @@ TEST(VcgTool, Failures) {
       {{"vcg", "rewrite", kProduct + "/games/quake.vcg", "nofolder/x.vcg"}, 1},
       {{"vcg", "show", "missing.vcg"}, 1},
       {{"vcg", "driver", "missing.vcg"}, 1},
+      {{"curves", "missing.vcg"}, 1},
+      {{"curves", "a.vcg", "b.vcg"}, 2},
+      {{"curves", kProduct + "/games/quake.vcg", "--svg"}, 2},
+      {{"curves", kProduct + "/games/quake.vcg", "--svg", "nofolder/x.svg"}, 1},
   };
   for (const auto& c : cases) {
     auto r = RunTool(c.args, t.path());
@@ -120,6 +124,29 @@ TEST(VcgTool, SpecialAndHugeFilesAreRefusedWithTheirReason) {
     auto r = RunTool({"vcg", c.word, c.file}, t.path());
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("tandrix: cannot read " + c.reason), std::string::npos) << r.err;
+  }
+}
+
+// The picture names each axis's joystick axis and factor (axis times
+// master) as the driver applies them, and marks a group the filter drops.
+TEST(VcgTool, CurvesDrawAllEightAxes) {
+  TempDir t;
+  struct Case {
+    const char* file;
+    std::vector<std::string> titles;
+  } cases[] = {
+      {"/defaults/Joy3D.vcg", {"TX \u2192 Z  \u00d70.52<", "RY \u2192 R  \u00d70.40<", "TV (vector length)"}},
+      {"/games/quake.vcg", {"TZ \u2192 Y  \u00d70.85<", "RX \u2192 Z  \u00d70.75 (filtered out)<"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    auto r = RunTool({"curves", kProduct + c.file, "--svg", "out.svg"}, t.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string svg = t.Read("out.svg");
+    for (const std::string& title : c.titles) EXPECT_NE(svg.find(title), std::string::npos) << title;
+    std::size_t curves = 0;
+    for (std::size_t at = svg.find("stroke=\"#c03\""); at != std::string::npos; at = svg.find("stroke=\"#c03\"", at + 1)) ++curves;
+    EXPECT_EQ(curves, 8u);
   }
 }
 
