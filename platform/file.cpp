@@ -1,5 +1,6 @@
 #include "platform/file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,9 +8,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "platform/dospath.h"
@@ -17,7 +23,25 @@
 namespace platform {
 namespace {
 
+// A write over the process's file size limit (ulimit -f) must fail like a
+// full disk, through the path that keeps the old file; by default the
+// kernel kills the writer instead and leaves its temporary behind. Every
+// program of the system writes its files through here, so ignoring the
+// signal when this file's statics start covers each of them from its first
+// line. Programs they start get the default back (see StartProcess).
+[[maybe_unused]] const bool g_sizeLimitFailsWrites = [] {
+  std::signal(SIGXFSZ, SIG_IGN);
+  return true;
+}();
+
 std::atomic<std::int64_t> g_failAfter{-1};
+
+constexpr char kTemporaryPrefix[] = ".tandrix-";
+constexpr std::size_t kTemporaryNameLength = sizeof kTemporaryPrefix - 1 + 6;  // mkstemp's XXXXXX
+
+// When each folder was last cleaned of stale temporaries by this process.
+std::mutex g_cleanedMutex;
+std::map<std::string, std::time_t> g_cleaned;
 
 // write(2) until done, honouring the injected disk-full fault.
 bool WriteAll(int fd, const char* p, std::size_t n) {
@@ -65,6 +89,11 @@ thread_local FileError g_lastError = FileError::None;
 
 FileError ErrorFromErrno(int e) {
   switch (e) {
+    case ENOSPC:
+    case EDQUOT:
+      return FileError::DiskFull;
+    case EFBIG:
+      return FileError::SizeLimit;
     case ENOENT:
     case ENOTDIR:
       return FileError::NotFound;
@@ -105,6 +134,7 @@ bool CheckReplaceable(const std::string& target) {
 }  // namespace
 
 FileError LastFileError() { return g_lastError; }
+FileError FileErrorFromErrno(int error) { return ErrorFromErrno(error); }
 void SetLastFileError(FileError error) { g_lastError = error; }
 
 const char* FileErrorText(FileError error) {
@@ -119,6 +149,10 @@ const char* FileErrorText(FileError error) {
       return "larger than 16 MB";
     case FileError::Denied:
       return "permission denied or read-only";
+    case FileError::DiskFull:
+      return "disk full";
+    case FileError::SizeLimit:
+      return "over the file size limit";
     case FileError::Failed:
       break;
   }
@@ -140,15 +174,80 @@ std::string ReplaceTarget(const std::string& hostPath) {
   return path;
 }
 
+void RemoveStaleTemporaries(const std::string& hostFolder) {
+  const std::time_t now = std::time(nullptr);
+  {
+    std::lock_guard<std::mutex> lock(g_cleanedMutex);
+    std::time_t& last = g_cleaned[hostFolder];
+    if (last != 0 && now - last < kStaleTemporarySeconds) return;
+    last = now;
+  }
+  DIR* dir = ::opendir(hostFolder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  const uid_t me = ::geteuid();
+  while (const dirent* e = ::readdir(dir)) {
+    if (std::strncmp(e->d_name, kTemporaryPrefix, sizeof kTemporaryPrefix - 1) != 0 ||
+        std::strlen(e->d_name) != kTemporaryNameLength) {
+      continue;
+    }
+    // Only what a writer of ours leaves (a file or a link put in place by
+    // the installer), only the user's own, and only once no writer can still
+    // be at work on it.
+    struct stat st;
+    if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_uid != me ||
+        !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) || now - st.st_mtime < kStaleTemporarySeconds) {
+      continue;
+    }
+    ::unlinkat(dirFd, e->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+namespace {
+
+// Opens a new temporary file beside hostPath; its name goes to name.
+int OpenTemporaryBeside(const std::string& hostPath, std::string& name) {
+  const std::string folder = ParentOf(hostPath);
+  RemoveStaleTemporaries(folder);
+  name = folder + "/" + kTemporaryPrefix + "XXXXXX";
+  return ::mkostemp(name.data(), O_CLOEXEC);
+}
+
+}  // namespace
+
+std::string CreateTemporaryBeside(const std::string& hostPath) {
+  std::string name;
+  int fd = OpenTemporaryBeside(hostPath, name);
+  if (fd < 0) {
+    FailErrno();
+    return {};
+  }
+  ::close(fd);
+  return name;
+}
+
+bool SyncHostFile(const std::string& hostPath) {
+  int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return FailErrno();
+  bool ok = ::fsync(fd) == 0 || FailErrno();
+  const int why = errno;  // for the caller, past the close
+  ::close(fd);
+  errno = why;
+  return ok;
+}
+
 namespace {
 
 // Replaces the file at a host path (already resolved with ReplaceTarget)
 // with what fill writes to the descriptor of a temporary file beside it,
-// keeping its mode and owner. The target changes only when fill succeeds.
+// keeping its mode and owner. The target changes only when fill succeeds
+// and the bytes are on the disk: a crash right after the rename must not
+// leave an empty file where the old one was.
 bool ReplaceHostFileWith(const std::string& hostPath, const std::function<bool(int fd)>& fill) {
   if (!CheckReplaceable(hostPath)) return false;
-  std::string tmpl = ParentOf(hostPath) + "/.tandrix-XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
+  std::string tmpl;
+  int fd = OpenTemporaryBeside(hostPath, tmpl);
   if (fd < 0) return FailErrno();
   struct stat st;
   const bool existed = ::stat(hostPath.c_str(), &st) == 0;
@@ -161,6 +260,7 @@ bool ReplaceHostFileWith(const std::string& hostPath, const std::function<bool(i
     [[maybe_unused]] int ignored = ::fchown(fd, st.st_uid, st.st_gid);
   }
   ok = (::fchmod(fd, mode) == 0) && ok;
+  ok = ok && (::fsync(fd) == 0 || FailErrno());
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(tmpl.c_str(), hostPath.c_str()) == 0) return true;
   if (ok) FailErrno();
@@ -218,6 +318,10 @@ bool ReplaceFile(const std::string& hostPath, std::string_view bytes) {
 
 namespace testing {
 void FailWritesAfter(std::int64_t bytes) { g_failAfter.store(bytes); }
+void ForgetCleanedFolders() {
+  std::lock_guard<std::mutex> lock(g_cleanedMutex);
+  g_cleaned.clear();
+}
 }  // namespace testing
 
 File::~File() {

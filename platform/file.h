@@ -32,7 +32,9 @@ enum class FileError {
   NotRegular,   // a FIFO, a device, a socket or a folder
   TooLarge,     // more than kMaxFileBytes
   Denied,       // no permission, or read-only
-  Failed,       // any other failure (a full disk, an I/O error)
+  DiskFull,     // no room left on the disk (or in the user's quota)
+  SizeLimit,    // over the file size limit of the process (ulimit -f)
+  Failed,       // any other failure (an I/O error)
 };
 FileError LastFileError();
 void SetLastFileError(FileError error);
@@ -110,6 +112,11 @@ bool ReadWholeFile(std::string_view path, std::string& bytes);
 bool ReadWholeFd(int fd, std::string& bytes);
 
 // Replaces a file with bytes through a temporary file and a rename.
+//
+// Every replacing write goes through a temporary named ".tandrix-XXXXXX"
+// beside the target, flushed to the disk before the rename. A writer that
+// is killed leaves its temporary behind; the next write into that folder
+// removes such leftovers once they are a minute old.
 bool WriteWholeFile(std::string_view path, std::string_view bytes);
 
 // The host path a replacing write ends up writing: the final target of a
@@ -128,6 +135,23 @@ bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes);
 bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::string_view src,
                         std::int64_t offset);
 
+// A new, empty temporary file beside a host path, under a name no other
+// writer gets (".tandrix-XXXXXX"); empty when the folder cannot take it
+// (LastFileError() says why). The caller renames it into place or removes
+// it. Stale temporaries of the folder are removed first.
+std::string CreateTemporaryBeside(const std::string& hostPath);
+// Flushes a file written by other means to the disk, so that a rename over
+// its target never exposes an empty or half file after a crash.
+bool SyncHostFile(const std::string& hostPath);
+// Removes this product's temporaries in a host folder that belong to this
+// user and are older than a minute: what killed writers left behind. A
+// folder is looked at no more than once a minute per process.
+void RemoveStaleTemporaries(const std::string& hostFolder);
+// How old a temporary must be before it counts as left behind.
+inline constexpr int kStaleTemporarySeconds = 60;
+// The error for an errno value of a failed file operation.
+FileError FileErrorFromErrno(int error);
+
 // The first count bytes of a regular file (fewer when it is shorter).
 bool ReadFileHead(std::string_view path, std::size_t count, std::string& bytes);
 
@@ -135,6 +159,9 @@ namespace testing {
 // Makes the next writes fail after this many bytes have reached the disk,
 // as a full disk would; a negative value turns the fault off.
 void FailWritesAfter(std::int64_t bytes);
+// Forgets which folders were cleaned of stale temporaries, so the next
+// write looks again at once.
+void ForgetCleanedFolders();
 }  // namespace testing
 
 }  // namespace platform

@@ -372,6 +372,9 @@ bool StartHostProcess(std::string_view program, std::string_view commandLine,
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Our programs ignore the file size signal (see platform/file.cpp); a
+    // game started from here gets the system's default back.
+    ::signal(SIGXFSZ, SIG_DFL);
 #ifdef SYS_close_range
     // Descriptors of the caller are not inherited; the pipe closes on exec.
     ::syscall(SYS_close_range, 3u, ~0u, 4u /* CLOSE_RANGE_CLOEXEC */);

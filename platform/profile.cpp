@@ -24,14 +24,22 @@ struct Line {
   std::size_t next;   // first byte of the following line
 };
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Lines as the original platform's profile functions see them: ended by
+// CR LF, a bare LF or a lone CR. A UTF-8 byte-order mark before the first
+// line is no part of it (editors put one there).
 std::vector<Line> SplitLines(const std::string& bytes) {
   std::vector<Line> lines;
-  std::size_t i = 0;
+  std::size_t i = std::string_view(bytes).starts_with(kUtf8Mark) ? kUtf8Mark.size() : 0;
   while (i < bytes.size()) {
-    std::size_t nl = bytes.find('\n', i);
-    std::size_t end = nl == std::string::npos ? bytes.size() : nl;
-    std::size_t next = nl == std::string::npos ? bytes.size() : nl + 1;
-    if (end > i && bytes[end - 1] == '\r') --end;
+    std::size_t end = bytes.find_first_of("\r\n", i);
+    std::size_t next;
+    if (end == std::string::npos) {
+      end = next = bytes.size();
+    } else {
+      next = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+    }
     lines.push_back({i, end, next});
     i = next;
   }
@@ -68,10 +76,21 @@ std::optional<std::pair<std::string_view, std::string_view>> KeyLine(std::string
   return std::make_pair(Trim(t.substr(0, eq)), t.substr(eq + 1));
 }
 
+// Blanks around the value go, then one pair of matching quotes, double or
+// single.
 std::string CleanValue(std::string_view raw) {
   std::string_view v = Trim(raw);
-  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
+    v = v.substr(1, v.size() - 2);
+  }
   return std::string(v);
+}
+
+// A caller's default loses its trailing blanks, as a value read from the
+// file would.
+std::string CleanDefault(std::string_view def) {
+  while (!def.empty() && def.back() == ' ') def.remove_suffix(1);
+  return std::string(def);
 }
 
 struct Location {
@@ -83,6 +102,8 @@ struct Location {
 
 Location Find(const std::string& bytes, const std::vector<Line>& lines, std::string_view section,
               std::string_view key) {
+  section = Trim(section);
+  key = Trim(key);
   Location loc;
   bool inSection = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -161,9 +182,7 @@ class ProfileLock {
         if (fd_ < 0 && errno == EEXIST) continue;  // another writer made it first
         created_ = fd_ >= 0;
       }
-      if (fd_ < 0) return Fail(errno == EACCES || errno == EPERM || errno == EROFS
-                                   ? FileError::Denied
-                                   : errno == ENOENT ? FileError::NotFound : FileError::Failed);
+      if (fd_ < 0) return Fail(FileErrorFromErrno(errno));
       struct stat locked;
       if (::fstat(fd_, &locked) != 0 || !S_ISREG(locked.st_mode)) {
         return Fail(FileError::NotRegular);
@@ -211,12 +230,8 @@ PrivateProfile::PrivateProfile(std::string_view file) {
     return;
   }
   Section* current = nullptr;
-  std::size_t i = 0;
-  while (i < bytes_.size()) {
-    std::size_t nl = bytes_.find('\n', i);
-    std::size_t end = nl == std::string::npos ? bytes_.size() : nl;
-    std::string_view text = std::string_view(bytes_).substr(i, end - i);
-    i = nl == std::string::npos ? bytes_.size() : nl + 1;
+  for (const Line& line : SplitLines(bytes_)) {
+    const std::string_view text = Text(bytes_, line);
     if (auto name = SectionName(text)) {
       // Only the first section of a name counts; the keys of a later one
       // are never found.
@@ -231,16 +246,17 @@ PrivateProfile::PrivateProfile(std::string_view file) {
 
 const std::string_view* PrivateProfile::Find(std::string_view section,
                                              std::string_view key) const {
-  auto s = sections_.find(ToLowerAscii(section));
+  // Blanks around the names asked for count as little as those in the file.
+  auto s = sections_.find(ToLowerAscii(Trim(section)));
   if (s == sections_.end()) return nullptr;
-  auto k = s->second.keys.find(ToLowerAscii(key));
+  auto k = s->second.keys.find(ToLowerAscii(Trim(key)));
   return k == s->second.keys.end() ? nullptr : &k->second;
 }
 
 std::string PrivateProfile::GetString(std::string_view section, std::string_view key,
                                       std::string_view def, std::size_t bufferSize) const {
   const std::string_view* raw = Find(section, key);
-  return Cut(raw ? CleanValue(*raw) : std::string(def), bufferSize);
+  return Cut(raw ? CleanValue(*raw) : CleanDefault(def), bufferSize);
 }
 
 int PrivateProfile::GetInt(std::string_view section, std::string_view key, int def) const {
@@ -284,6 +300,9 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
   std::string bytes;
   if (!ReadWholeFd(lock.fd(), bytes)) return false;
 
+  // Names are stored as they are looked up: without blanks around them.
+  section = Trim(section);
+  key = Trim(key);
   auto lines = SplitLines(bytes);
   Location loc = Find(bytes, lines, section, key);
   std::string out;
@@ -303,7 +322,7 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     out.append(bytes, l.next, std::string::npos);
   } else {
     out = bytes;
-    if (!out.empty() && out.back() != '\n') out += "\r\n";
+    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
     if (!out.empty()) out += "\r\n";
     out.append("[").append(section).append("]\r\n");
     out.append(key).append("=").append(value).append("\r\n");

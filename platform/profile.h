@@ -1,9 +1,11 @@
 // Private-profile ("ini") files, read and written one key at a time.
 //
-// Section and key names compare without regard to case. Blanks around "="
-// and at both ends of a value are dropped, and a value in double quotes
-// loses them. A line starting with ';' is a comment and a line without '='
-// is not a key. A write changes only the line of its key (or adds the key
+// Section and key names compare without regard to case and without blanks
+// around them, in the file and in the request. Blanks around "=" and at
+// both ends of a value are dropped, and a value in double or single quotes
+// loses them; a default loses its trailing blanks. Lines end with CR LF, LF
+// or a lone CR, and a UTF-8 byte-order mark at the start is skipped. A line
+// starting with ';' is a comment and a line without '=' is not a key. A write changes only the line of its key (or adds the key
 // and, when missing, its section) and keeps every other byte of the file.
 //
 // Several programs write the same files. A write holds an exclusive

@@ -43,30 +43,35 @@ constexpr const char* kCustomizerProgram = "Chooser";
 constexpr const char* kMonitorProgram = "Tandmon";
 constexpr const char kQtModule[] = "libtandrix_ui_qt.so";
 
-// Puts a new dst in place: make writes it under a temporary name beside
-// dst, and a rename puts it over dst, so a program that is running from dst
-// keeps running and no half file is ever seen. A failed step leaves dst as
-// it was and no temporary behind.
+// Puts a new dst in place: make writes it under a temporary name of its
+// own beside dst (installs running at the same time never share one), and
+// a rename puts it over dst, so a program that is running from dst keeps
+// running and no half file is ever seen. A failed step leaves dst as it was
+// and no temporary behind.
 template <typename Make>
 bool PutInPlace(const fs::path& dst, std::string& error, Make make) {
+  const fs::path tmp = platform::CreateTemporaryBeside(dst.string());
+  if (tmp.empty()) {
+    error = dst.string() + ": " + platform::FileErrorText(platform::LastFileError());
+    return false;
+  }
   std::error_code ec;
-  fs::path tmp = dst;
-  tmp += ".tandrix-new";
   make(tmp, ec);
   if (!ec) fs::rename(tmp, dst, ec);
   if (ec) {
     std::error_code ignored;  // the failure to report is the first one
     fs::remove(tmp, ignored);
-    error = dst.string() + ": " + ec.message();
+    error = dst.string() + ": " + ErrorText(ec);
     return false;
   }
   return true;
 }
 
-// Copies src over dst.
+// Copies src over dst; the copy is on the disk before it takes dst's place.
 bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
   return PutInPlace(dst, error, [&](const fs::path& tmp, std::error_code& ec) {
     fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
+    if (!ec && !platform::SyncHostFile(tmp.string())) ec.assign(errno, std::generic_category());
   });
 }
 
@@ -106,7 +111,7 @@ bool CopyProduct(const fs::path& from, const fs::path& to, int& copied, int& kep
     ++copied;
   }
   if (ec) {
-    error = ec.message();
+    error = ErrorText(ec);
     return false;
   }
   return true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace tools {
@@ -23,5 +24,10 @@ bool IsHelpWord(const std::string& word);
 int UsageError(const std::string& message);
 // Prints "tandrix: <message>" on standard error and returns 1.
 int Fail(const std::string& message);
+
+// Why a file operation failed, in the words the platform layer uses for the
+// same cause ("disk full" rather than the C library's "No space left on
+// device").
+std::string ErrorText(const std::error_code& ec);
 
 }  // namespace tools

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/file.h"
+#include "tools/command.h"
 #include "tools/product_paths.h"
 
 namespace fs = std::filesystem;
@@ -67,22 +69,26 @@ bool WriteAutostart(const fs::path& monitor, const fs::path& productFolder, std:
   std::error_code ec;
   fs::create_directories(folder, ec);
   const fs::path target = folder / kAutostartFile;
-  fs::path tmp = target;
-  tmp += ".tandrix-new";
+  const fs::path tmp = platform::CreateTemporaryBeside(target.string());
+  if (tmp.empty()) {
+    error = target.string() + ": " + platform::FileErrorText(platform::LastFileError());
+    return false;
+  }
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     out << AutostartEntry(monitor, productFolder);
     out.close();
-    if (!out) {
+    if (!out || !platform::SyncHostFile(tmp.string())) {
       fs::remove(tmp, ec);
-      error = "cannot write " + tmp.string();
+      error = "cannot write " + target.string();
       return false;
     }
   }
   fs::rename(tmp, target, ec);
   if (ec) {
+    const std::string why = ErrorText(ec);
     fs::remove(tmp, ec);
-    error = target.string() + ": " + ec.message();
+    error = target.string() + ": " + why;
     return false;
   }
   return true;
@@ -92,7 +98,7 @@ bool RemoveAutostart(std::string& error) {
   std::error_code ec;
   fs::remove(AutostartFolder() / kAutostartFile, ec);
   if (ec) {
-    error = (AutostartFolder() / kAutostartFile).string() + ": " + ec.message();
+    error = (AutostartFolder() / kAutostartFile).string() + ": " + ErrorText(ec);
     return false;
   }
   return true;

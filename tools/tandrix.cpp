@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "platform/file.h"
 #include "tools/command.h"
 
 namespace tools {
@@ -48,6 +49,16 @@ int UsageError(const std::string& message) {
 int Fail(const std::string& message) {
   std::fprintf(stderr, "tandrix: %s\n", message.c_str());
   return 1;
+}
+
+std::string ErrorText(const std::error_code& ec) {
+  if (ec.category() == std::generic_category() || ec.category() == std::system_category()) {
+    const platform::FileError why = platform::FileErrorFromErrno(ec.value());
+    if (why == platform::FileError::DiskFull || why == platform::FileError::SizeLimit) {
+      return platform::FileErrorText(why);
+    }
+  }
+  return ec.message();
 }
 
 }  // namespace tools

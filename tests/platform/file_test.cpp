@@ -2,9 +2,13 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <ctime>
+#include <functional>
 #include <vector>
 
 #include "platform/fileops.h"
@@ -116,18 +120,54 @@ TEST(TextFile, OpenFailuresAreReportedNotFatal) {
   EXPECT_FALSE(f.ReadLine(line, 10));
 }
 
+// A replacing write that fails keeps the old file and leaves no temporary;
+// temporaries killed writers left a while ago go with the next write.
 TEST(TextFile, AFailedReplacingWriteLeavesTheOldFile) {
-  TempDir t;
-  t.Write("cfg.vcg", "old contents\r\n");
-  File f(t.Host("cfg.vcg"), OpenMode::WriteText);
-  ASSERT_TRUE(f.IsOpen());
-  f.Write(std::string(10000, 'n'));
-  platform::testing::FailWritesAfter(100);  // the disk fills up midway
-  EXPECT_FALSE(f.Close());
-  platform::testing::FailWritesAfter(-1);
-  EXPECT_EQ(t.Read("cfg.vcg"), "old contents\r\n");
-  // No temporary file is left behind either.
-  EXPECT_EQ(platform::FindFiles(t.Host("*")), std::vector<std::string>{"cfg.vcg"});
+  using platform::FileError;
+  struct Case {
+    const char* what;
+    std::function<void()> fault;
+    FileError error;
+  } cases[] = {
+      {"the disk fills up midway", [] { platform::testing::FailWritesAfter(100); }, FileError::DiskFull},
+      // The size limit's signal would end this process instead.
+      {"over the file size limit",
+       [] {
+         rlimit limit{};
+         ::getrlimit(RLIMIT_FSIZE, &limit);
+         limit.rlim_cur = 100;
+         ::setrlimit(RLIMIT_FSIZE, &limit);
+       },
+       FileError::SizeLimit},
+      {"a killed writer's temporary", [] {}, FileError::None},
+  };
+  rlimit unlimited{};
+  ::getrlimit(RLIMIT_FSIZE, &unlimited);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir t;
+    t.Write("cfg.vcg", "old contents\r\n");
+    t.Write(".tandrix-Stale1", "left by a killed writer");
+    t.Write(".tandrix-Fresh1", "a writer at work");
+    t.Write(".tandrix-other", "not a temporary of ours");
+    const timespec old[2] = {{std::time(nullptr) - 2 * platform::kStaleTemporarySeconds, 0},
+                             {std::time(nullptr) - 2 * platform::kStaleTemporarySeconds, 0}};
+    ::utimensat(AT_FDCWD, t.Host(".tandrix-Stale1").c_str(), old, 0);
+    ::utimensat(AT_FDCWD, t.Host(".tandrix-other").c_str(), old, 0);
+    platform::testing::ForgetCleanedFolders();
+    File f(t.Host("cfg.vcg"), OpenMode::WriteText);
+    ASSERT_TRUE(f.IsOpen());
+    f.Write(std::string(10000, 'n'));
+    c.fault();
+    EXPECT_EQ(f.Close(), c.error == FileError::None);
+    platform::testing::FailWritesAfter(-1);
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(platform::LastFileError(), c.error);
+    EXPECT_EQ(t.Read("cfg.vcg").size(), c.error == FileError::None ? 10000u : 14u);
+    auto left = platform::FindFiles(t.Host("*"));
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".tandrix-Fresh1", ".tandrix-other", "cfg.vcg"}));
+  }
 }
 
 TEST(TextFile, AppendAddsToTheEndAndCreatesTheFile) {

@@ -19,6 +19,8 @@ const char kIni[] =
     "GameExe=quake.exe\r\n"
     "Quoted = \"  spaced  \"\r\n"
     "Half = \"open\r\n"
+    "Single = ' x '\r\n"
+    "Mixed = 'x\"\r\n"
     "Empty =\r\n"
     "no equals sign here\r\n"
     ";GameVcg=commented.vcg\r\n"
@@ -26,7 +28,10 @@ const char kIni[] =
     "[ Game2 ]\r\n"
     "GameTitle=Duke\r\n"
     "[game1]\r\n"
-    "GameVcg=second-section.vcg\r\n";
+    "GameVcg=second-section.vcg\r\n"
+    "[Game4]\rGameTitle=Lone CR\rGameExe=cr.exe\r"
+    "  [Game5]\r\n"
+    "GameTitle=Indented section\r\n";
 
 TEST(Profile, GetStringRules) {
   TempDir t;
@@ -52,6 +57,14 @@ TEST(Profile, GetStringRules) {
       {"Game1", "GameTitle", "", 4, "Qua"},           // cut to the buffer less one
       {"Game1", "Missing", "LongDefault", 5, "Long"}, // the default is cut too
       {"Game1", "GameTitle", "", 1, ""},
+      {"Game1", "Missing", "dflt  ", 80, "dflt"},     // a default loses trailing blanks
+      {"Game1", "Missing", "  dflt", 80, "  dflt"},   // but not leading ones
+      {"Game1", "Single", "", 80, " x "},             // single quotes go as double ones do
+      {"Game1", "Mixed", "", 80, "'x\""},              // only a matching pair goes
+      {" Game1 ", " GameExe ", "", 80, "quake.exe"},  // blanks around requested names
+      {"Game4", "GameTitle", "", 80, "Lone CR"},      // a lone CR ends a line
+      {"Game4", "GameExe", "", 80, "cr.exe"},
+      {"Game5", "GameTitle", "", 80, "Indented section"},  // blanks before "["
   };
   for (const auto& c : cases) {
     EXPECT_EQ(platform::GetPrivateProfileString(c.section, c.key, c.def, c.size, file), c.expected)
@@ -105,6 +118,11 @@ TEST(Profile, WritesChangeOnlyTheirOwnLine) {
        "[A]\r\n;x=1\r\nx=2\r\n"},
       {"create a missing file", "", "Defaults", "ShowJoystick", "0",
        "[Defaults]\r\nShowJoystick=0\r\n"},
+      {"lone CR lines are lines", "[A]\rx=1\r", "a", "x", "2", "[A]\rx=2\r"},
+      {"a byte-order mark before the first section", "\xEF\xBB\xBF[A]\r\nx=1\r\n", "A", "x", "2",
+       "\xEF\xBB\xBF[A]\r\nx=2\r\n"},
+      {"blanks around the names asked for", "[A]\r\nx=1\r\n", " A ", " y ", "2",
+       "[A]\r\nx=1\r\ny=2\r\n"},
   };
   for (const auto& c : cases) {
     TempDir t;

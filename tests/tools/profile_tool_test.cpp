@@ -1,5 +1,10 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <ctime>
+#include <functional>
 
 #include "platform/dospath.h"
 #include "run_tool.h"
@@ -15,10 +20,20 @@ TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
   t.Write("Tandmon.ini", "[Defaults]\r\nConfig = Joy2D.vcg\r\nShowJoystick=0x1\r\n");
   ASSERT_EQ(::mkfifo(t.Host("fifo.ini").c_str(), 0644), 0);
   const std::string dos = platform::ToDosPath(t.Host("Tandmon.ini"));
+  // What a killed writer left here a while ago goes with the next write.
+  t.Write(".tandrix-Stale1", "");
+  const timespec old[2] = {{std::time(nullptr) - 600, 0}, {std::time(nullptr) - 600, 0}};
+  ::utimensat(AT_FDCWD, t.Host(".tandrix-Stale1").c_str(), old, 0);
+  const auto sizeLimit = [] {
+    rlimit limit{1000, 1000};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  };
   struct Case {
     std::vector<std::string> args;
     int exit;
     std::string out;
+    std::function<void()> inChild = nullptr;
+    std::string err = "tandrix: ";
   } cases[] = {
       {{"profile", "get", dos, "DEFAULTS", "config"}, 0, "Joy2D.vcg\n"},
       {{"profile", "get", "tandmon.INI", "Defaults", "Missing", "dflt"}, 0, "dflt\n"},
@@ -34,21 +49,25 @@ TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
       {{"profile", "get", "fifo.ini", "A", "b"}, 1, ""},
       {{"profile", "int", "fifo.ini", "A", "b", "1"}, 1, ""},
       {{"profile", "set", "fifo.ini", "A", "b", "c"}, 1, ""},
+      // fails instead of being killed by the size limit; the file stays
+      {{"profile", "set", "Tandmon.ini", "Games", "Big", std::string(4000, 'x')}, 1, "", sizeLimit,
+       "over the file size limit"},
       {{"nosuchcommand"}, 2, ""},
   };
   for (const auto& c : cases) {
-    auto r = RunTool(c.args, t.path());
+    auto r = RunTool(c.args, t.path(), c.inChild);
     std::string joined;
     for (const auto& a : c.args) joined += a + " ";
     EXPECT_EQ(r.exitCode, c.exit) << joined << r.err;
     EXPECT_EQ(r.out, c.out) << joined;
     if (c.exit != 0) {
-      EXPECT_NE(r.err.find("tandrix: "), std::string::npos) << joined;
+      EXPECT_NE(r.err.find(c.err), std::string::npos) << joined << r.err;
     }
   }
   EXPECT_EQ(t.Read("Tandmon.ini"),
             "[Defaults]\r\nConfig = Joy2D.vcg\r\nShowJoystick=0x1\r\n\r\n[Games]\r\n"
             "Current=quake.vcg\r\n");
+  EXPECT_FALSE(t.Exists(".tandrix-Stale1"));
 }
 
 }  // namespace
