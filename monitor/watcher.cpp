@@ -282,6 +282,12 @@ int WatchTick(MonitorState& state) {
   auto snapshot = platform::CreateProcessSnapshot();
   if (!snapshot) return 0;
   TimerRestart restart(state);
+  // The store deleted or replaced while the monitor runs: said once, and
+  // what should be live is made live again in the store the path names now.
+  if (std::string change = platform::TakeSystemRegistryChange(); !change.empty()) {
+    LogMessageText(change);
+    state.currentConfig.clear();
+  }
 
   platform::ProcessEntry process;
   if (!snapshot->First(process)) {

@@ -1,12 +1,14 @@
 #include "platform/registry.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "platform/dospath.h"
 #include "platform/profile.h"
@@ -85,7 +87,7 @@ std::string RegStatusText(RegStatus status) {
     case kRegInvalidHandle: return "the key is not open";
     case kRegWriteProtect: return "the registry store is read-only";
     case kRegLockViolation: return "another program holds the registry store locked";
-    case kRegDiskFull: return "the disk of the registry store is full";
+    case kRegDiskFull: return "disk full: no room left for the registry store";
     case kRegInvalidParameter: return "a bad name, size or argument";
     case kRegMoreData: return "the buffer is too small";
     case kRegNoMoreItems: return "no more items";
@@ -211,13 +213,24 @@ class ReopeningRegistry final : public Registry {
     return error_;
   }
 
+  // Looks at the file now and hands over what was noticed since the last
+  // call, once.
+  std::string TakeChange() {
+    std::lock_guard lock(mutex_);
+    if (openKeys_ == 0 && depth_ == 0) LetGoOfMovedFile();
+    return std::exchange(change_, std::string());
+  }
+
  private:
   template <typename Op>
   RegStatus Call(Op op) {
     std::lock_guard lock(mutex_);
-    if (stale_ && openKeys_ == 0 && depth_ == 0) {
-      store_.reset();
-      stale_ = false;
+    if (openKeys_ == 0 && depth_ == 0) {
+      if (stale_) {
+        store_.reset();
+        stale_ = false;
+      }
+      LetGoOfMovedFile();
     }
     if (!store_ && !Reopen()) return status_;
     return Note(op(*store_));
@@ -226,9 +239,43 @@ class ReopeningRegistry final : public Registry {
   bool Reopen() {
     error_.clear();
     store_ = OpenSqliteRegistry(path_, &error_, &status_, g_busyTimeoutMs);
-    if (store_) return true;
+    if (store_) {
+      struct stat st;
+      if (::stat(path_.c_str(), &st) == 0) file_ = st;
+      return true;
+    }
     error_ = "cannot open the registry store " + path_ + ": " + error_;
     return false;
+  }
+
+  // The path may have come to name another file while the store was open:
+  // deleted, replaced by another store, or overwritten with something that
+  // is none. Writing on into the old file would go where no program looks
+  // (or mix two stores), so the store lets go of it and the next call opens
+  // whatever the path names now. Only between operations.
+  void LetGoOfMovedFile() {
+    if (!store_) return;
+    struct stat st;
+    const bool present = ::stat(path_.c_str(), &st) == 0;
+    const char* what = nullptr;
+    bool writeBack = true;
+    if (!present) {
+      what = "was deleted";
+    } else if (st.st_dev != file_.st_dev || st.st_ino != file_.st_ino) {
+      what = "was replaced by another file";
+    } else if (st.st_size != file_.st_size || st.st_mtim.tv_sec != file_.st_mtim.tv_sec ||
+               st.st_mtim.tv_nsec != file_.st_mtim.tv_nsec) {
+      file_ = st;
+      if (regdetail::LooksLikeSqliteStore(path_)) return;  // our own writes
+      what = "was overwritten with something that is not a registry store";
+      writeBack = false;
+    } else {
+      return;
+    }
+    regdetail::ReleaseMovedSqliteStore(*store_, writeBack);
+    store_.reset();
+    stale_ = false;
+    change_ = "the registry store " + path_ + " " + what + " while in use; opened again";
   }
 
   RegStatus Opened(RegStatus s, HKey key) {
@@ -252,6 +299,8 @@ class ReopeningRegistry final : public Registry {
   int openKeys_ = 0;
   int depth_ = 0;
   bool stale_ = false;
+  struct stat file_ {};  // the file the open store was opened from
+  std::string change_;   // what LetGoOfMovedFile noticed, until taken
 };
 
 std::mutex g_systemMutex;
@@ -307,6 +356,11 @@ Registry& SystemRegistry() {
 }
 
 void SetSystemRegistryBusyTimeout(int ms) { g_busyTimeoutMs = ms; }
+
+std::string TakeSystemRegistryChange() {
+  std::lock_guard lock(g_systemMutex);
+  return g_default != nullptr ? g_default->TakeChange() : std::string();
+}
 
 std::string SystemRegistryError() {
   std::lock_guard lock(g_systemMutex);

@@ -178,6 +178,10 @@ std::unique_ptr<Registry> NewMemoryRegistry();
 // How long a write waits for another program's write to end before it
 // fails with kRegLockViolation.
 inline constexpr int kRegBusyTimeoutMs = 15000;
+// The wait of the programs someone is watching (the monitor's tick, the
+// customizer's buttons): a store locked for longer is reported, not waited
+// out.
+inline constexpr int kRegShortWaitMs = 2000;
 
 // The SQLite store at a host path, created (with its missing folders, which
 // only the owner may enter, and a file only the owner may read) when
@@ -214,6 +218,15 @@ Registry& SystemRegistry();
 // How long writes of the system store wait for another program's write
 // (kRegBusyTimeoutMs unless set); for a store opened after the call.
 void SetSystemRegistryBusyTimeout(int ms);
+
+// The system store notices, between operations, when its path has come to
+// name another file than the one it holds open (the store was deleted,
+// replaced, or overwritten with something that is no store), lets go of
+// the old file and opens what the path names at the next call. This looks
+// at the file now and says what happened since the last call ("the
+// registry store ... was replaced by another file while in use; opened
+// again"), once; empty when nothing did.
+std::string TakeSystemRegistryChange();
 
 // Why the system store cannot be opened right now; empty when it can (or
 // when another store was installed).

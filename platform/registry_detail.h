@@ -45,4 +45,16 @@ class HandleTable {
   std::uintptr_t next_ = 0x1000;
 };
 
+// Lets go of an SQLite store whose path has come to name another file.
+// writeBack: the file the store was opened from is no longer at the path
+// (deleted or renamed away), so what the store's log holds is written into
+// that file and the log beside the path is emptied, where another file
+// would otherwise take it for its own. Otherwise (the file was overwritten
+// in place with something else) nothing is written into it.
+void ReleaseMovedSqliteStore(Registry& store, bool writeBack);
+
+// True when the first bytes of a file are those of a registry store (an
+// SQLite database marked as one), or the file is empty.
+bool LooksLikeSqliteStore(const std::string& hostPath);
+
 }  // namespace platform::regdetail

@@ -47,7 +47,17 @@ const char* const kSchema =
     "INSERT INTO reg_keys(id, parent, name, lname)"
     "  VALUES(1, 0, 'HKEY_LOCAL_MACHINE', 'hkey_local_machine');";
 
-RegStatus MapError(int rc) {
+// SQLite reports a write the disk had no room for as an I/O error unless
+// the write itself came up short; the system's own error tells them apart.
+bool DiskFull(sqlite3* db, int rc) {
+  if ((rc & 0xff) == SQLITE_FULL) return true;
+  if ((rc & 0xff) != SQLITE_IOERR || db == nullptr) return false;
+  const int e = sqlite3_system_errno(db);
+  return e == ENOSPC || e == EDQUOT;
+}
+
+RegStatus MapError(int rc, sqlite3* db = nullptr) {
+  if (DiskFull(db, rc)) return kRegDiskFull;
   switch (rc & 0xff) {
     case SQLITE_OK:
     case SQLITE_DONE:
@@ -121,6 +131,15 @@ class SqliteRegistry final : public Registry {
   // The statements are finalized after this body runs; close_v2 lets the
   // connection go once the last of them is gone.
   ~SqliteRegistry() override { sqlite3_close_v2(db_); }
+
+  // See regdetail::ReleaseMovedSqliteStore.
+  void ReleaseMoved(bool writeBack) {
+    if (writeBack) {
+      sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    } else {
+      sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
+  }
 
   bool PrepareAll() {
     return findChild_.Prepare(db_, "SELECT id FROM reg_keys WHERE parent=?1 AND lname=?2") &&
@@ -210,7 +229,7 @@ class SqliteRegistry final : public Registry {
         insertKey_.Bind(2, comps[i]);
         insertKey_.Bind(3, Fold(comps[i]));
         int rc = insertKey_.Step();
-        s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
+        s = rc == SQLITE_DONE ? kRegOk : MapError(rc, db_);
         child = sqlite3_last_insert_rowid(db_);
       }
       id = child;
@@ -231,7 +250,7 @@ class SqliteRegistry final : public Registry {
     getValue_.Bind(2, Fold(name));
     int rc = getValue_.Step();
     if (rc == SQLITE_DONE) return Missing(id, kRegFileNotFound);
-    if (rc != SQLITE_ROW) return MapError(rc);
+    if (rc != SQLITE_ROW) return MapError(rc, db_);
     auto actual = static_cast<std::uint32_t>(sqlite3_column_bytes(getValue_.get(), 1));
     const void* blob = sqlite3_column_blob(getValue_.get(), 1);
     return regdetail::CopyValueOut(static_cast<RegType>(getValue_.Int(0)), blob, actual, type, data,
@@ -254,7 +273,7 @@ class SqliteRegistry final : public Registry {
       setValue_.Bind(4, static_cast<std::int64_t>(type));
       setValue_.BindBlob(5, data, size);
       int rc = setValue_.Step();
-      s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
+      s = rc == SQLITE_DONE ? kRegOk : MapError(rc, db_);
     }
     return Finish(s);
   }
@@ -271,7 +290,7 @@ class SqliteRegistry final : public Registry {
       name = enumKey_.Text(0);
       return kRegOk;
     }
-    if (rc != SQLITE_DONE) return MapError(rc);
+    if (rc != SQLITE_DONE) return MapError(rc, db_);
     return Missing(id, kRegNoMoreItems);
   }
 
@@ -289,7 +308,7 @@ class SqliteRegistry final : public Registry {
       value.data = enumValue_.Blob(2);
       return kRegOk;
     }
-    if (rc != SQLITE_DONE) return MapError(rc);
+    if (rc != SQLITE_DONE) return MapError(rc, db_);
     return Missing(id, kRegNoMoreItems);
   }
 
@@ -312,7 +331,7 @@ class SqliteRegistry final : public Registry {
       Use u(*st);
       st->Bind(1, id);
       int rc = st->Step();
-      s = rc == SQLITE_DONE ? kRegOk : MapError(rc);
+      s = rc == SQLITE_DONE ? kRegOk : MapError(rc, db_);
     }
     return Finish(s);
   }
@@ -328,7 +347,7 @@ class SqliteRegistry final : public Registry {
       deleteValue_.Bind(1, id);
       deleteValue_.Bind(2, Fold(name));
       int rc = deleteValue_.Step();
-      s = rc != SQLITE_DONE ? MapError(rc) : sqlite3_changes(db_) == 1 ? kRegOk : kRegFileNotFound;
+      s = rc != SQLITE_DONE ? MapError(rc, db_) : sqlite3_changes(db_) == 1 ? kRegOk : kRegFileNotFound;
     }
     return Finish(s);
   }
@@ -392,7 +411,7 @@ class SqliteRegistry final : public Registry {
     // a power failure. Another process busy in the store makes the
     // checkpoint stop early, which is fine: it will run one itself.
     int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
-    return rc == SQLITE_OK || rc == SQLITE_BUSY ? kRegOk : MapError(rc);
+    return rc == SQLITE_OK || rc == SQLITE_BUSY ? kRegOk : MapError(rc, db_);
   }
 
   RegStatus FindChild(KeyId parent, std::string_view name, KeyId& child) {
@@ -404,7 +423,7 @@ class SqliteRegistry final : public Registry {
       child = findChild_.Int(0);
       return kRegOk;
     }
-    return rc == SQLITE_DONE ? kRegFileNotFound : MapError(rc);
+    return rc == SQLITE_DONE ? kRegFileNotFound : MapError(rc, db_);
   }
 
   RegStatus CheckKey(KeyId id) {
@@ -412,7 +431,7 @@ class SqliteRegistry final : public Registry {
     keyExists_.Bind(1, id);
     int rc = keyExists_.Step();
     if (rc == SQLITE_ROW) return kRegOk;
-    return rc == SQLITE_DONE ? kRegKeyDeleted : MapError(rc);
+    return rc == SQLITE_DONE ? kRegKeyDeleted : MapError(rc, db_);
   }
 
   // A lookup under key id found nothing: absent while the key exists,
@@ -425,7 +444,7 @@ class SqliteRegistry final : public Registry {
   RegStatus Run(Stmt& s) {
     Use u(s);
     int rc = s.Step();
-    return rc == SQLITE_DONE ? kRegOk : MapError(rc);
+    return rc == SQLITE_DONE ? kRegOk : MapError(rc, db_);
   }
   // Starts one write: its own transaction, or a part of the caller's group
   // (which a failure before has already undone).
@@ -496,7 +515,8 @@ int QueryInt(sqlite3* db, const char* sql, int& value) {
 // Why SQLite could not go on, in the store's words, with the result code
 // that goes with it.
 std::string Why(sqlite3* db, int rc, RegStatus& status) {
-  status = MapError(rc);
+  status = MapError(rc, db);
+  if (status == kRegDiskFull) return "disk full";
   switch (rc & 0xff) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
@@ -506,8 +526,6 @@ std::string Why(sqlite3* db, int rc, RegStatus& status) {
       return "another program holds it locked";
     case SQLITE_READONLY:
       return "it is read-only";
-    case SQLITE_FULL:
-      return "the disk is full";
     case SQLITE_CANTOPEN:
     case SQLITE_PERM:
     case SQLITE_AUTH:
@@ -572,6 +590,28 @@ bool PrepareStore(sqlite3* db, bool readOnly, std::string* error, RegStatus* sta
 
 }  // namespace
 
+namespace regdetail {
+
+void ReleaseMovedSqliteStore(Registry& store, bool writeBack) {
+  static_cast<SqliteRegistry&>(store).ReleaseMoved(writeBack);
+}
+
+bool LooksLikeSqliteStore(const std::string& hostPath) {
+  unsigned char head[72];
+  int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  if (n == 0) return true;
+  if (n != static_cast<ssize_t>(sizeof head) || std::memcmp(head, "SQLite format 3", 16) != 0) return false;
+  // The application id, big-endian at offset 68 of the header.
+  const std::uint32_t id = (std::uint32_t{head[68]} << 24) | (std::uint32_t{head[69]} << 16) |
+                           (std::uint32_t{head[70]} << 8) | head[71];
+  return id == static_cast<std::uint32_t>(kApplicationId);
+}
+
+}  // namespace regdetail
+
 std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::string* error,
                                              RegStatus* status, int busyTimeoutMs) {
   auto fail = [&](RegStatus s, const std::string& why) -> std::unique_ptr<Registry> {
@@ -588,8 +628,9 @@ std::unique_ptr<Registry> OpenSqliteRegistry(const std::string& hostPath, std::s
     // WAL files SQLite makes beside it take the same permissions.
     int fd = ::open(hostPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST) {
-      return fail(errno == ENOSPC ? kRegDiskFull : kRegAccessDenied,
-                  std::string("cannot create the file: ") + std::strerror(errno));
+      const bool full = errno == ENOSPC || errno == EDQUOT;
+      return fail(full ? kRegDiskFull : kRegAccessDenied,
+                  std::string("cannot create the file: ") + (full ? "disk full" : std::strerror(errno)));
     }
     if (fd >= 0) ::close(fd);
   } else if (S_ISDIR(st.st_mode)) {
