@@ -66,7 +66,11 @@ int ChosenPort(const JoystickSettingsView& view, std::string_view portText, bool
   return PortNumberOfText(portText);
 }
 
-void WriteJoystickSettings(std::string_view axisMap, int port) {
+platform::RegStatus WriteJoystickSettings(std::string_view axisMap, int port) {
+  // Some forty writes: as one whole they wait for a locked store once, and
+  // a store that refuses one of them keeps none.
+  platform::RegTransaction group(platform::SystemRegistry());
+  if (group.status() != platform::kRegOk) return group.status();
   // The slot's field holds six letters; anything typed after them is not
   // part of the map.
   const std::string_view map = axisMap.substr(0, kMvaMapLength);
@@ -76,6 +80,7 @@ void WriteJoystickSettings(std::string_view axisMap, int port) {
   for (int slot = 0; slot < kMvaJoystickSlots; ++slot) MVA_SetComPort(slot, port);
   int joyId = -1;
   if (MVA_FindJoystickId(joyId) == 0 && joyId >= 0) MVA_SetupJoystick(joyId, port, map);
+  return group.Commit();
 }
 
 std::string MonitorSettingsPath() { return platform::CurrentDirectory() + "\\tandmon.ini"; }

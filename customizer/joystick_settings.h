@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry.h"
+
 // --- Joystick Settings -----------------------------------------------------
 
 // What the joystick settings dialog shows when it opens.
@@ -39,8 +41,9 @@ int ChosenPort(const JoystickSettingsView& view, std::string_view portText, bool
 
 // Writes the axis map (its six letters) into every slot, the port (1 .. 6;
 // other values write no port) into every slot, and binds the driver's slot
-// with both. The map must be acceptable.
-void WriteJoystickSettings(std::string_view axisMap, int port);
+// with both, as one store transaction: kRegOk, or why the store refused
+// (then nothing was written). The map must be acceptable.
+platform::RegStatus WriteJoystickSettings(std::string_view axisMap, int port);
 
 // --- Default Joystick Settings ---------------------------------------------
 

@@ -149,16 +149,27 @@ int RewriteMenuFile(int levelCode, int orientationCode) {
 ModesOutcome ApplyModesToAllGames(const ModesChoice& choice, const RewriteProgress& progress) {
   ModesOutcome outcome;
   if (choice.Empty()) return outcome;
+  {
+    platform::RegTransaction group(platform::SystemRegistry());
+    outcome.store = group.status();
+    if (outcome.store == platform::kRegOk) {
+      if (choice.skill != kNoChoice) {
+        outcome.levelStored = MVA_SetLevel(choice.skill == kSkillBasic ? "BASIC" : "FULL") == 0;
+      }
+      if (choice.orientation != kNoChoice) {
+        outcome.orientationStored =
+            MVA_SetOrientation(choice.orientation == kOrientationChoiceVertical ? "VERTICAL"
+                                                                                : "HORIZONTAL") == 0;
+      }
+      outcome.store = group.Commit();
+    }
+    if (outcome.store != platform::kRegOk) {
+      outcome.levelStored = outcome.orientationStored = false;
+      return outcome;
+    }
+  }
   outcome.defaults = RewriteConfigurations(kDefaultsDirectory, choice, progress);
   outcome.games = RewriteConfigurations(kGamesDirectory, choice, progress);
-  if (choice.skill != kNoChoice) {
-    outcome.levelStored = MVA_SetLevel(choice.skill == kSkillBasic ? "BASIC" : "FULL") == 0;
-  }
-  if (choice.orientation != kNoChoice) {
-    outcome.orientationStored =
-        MVA_SetOrientation(choice.orientation == kOrientationChoiceVertical ? "VERTICAL"
-                                                                            : "HORIZONTAL") == 0;
-  }
   outcome.menu = RewriteMenuFile(choice.skill, ConfigOrientationOf(choice.orientation));
   return outcome;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/registry.h"
+
 inline constexpr int kNoChoice = -1;
 
 // The dialog's two radio groups.
@@ -64,6 +66,9 @@ RewriteCount RewriteConfigurations(std::string_view dir, const ModesChoice& choi
 int RewriteMenuFile(int levelCode, int orientationCode);
 
 struct ModesOutcome {
+  // kRegOk, or why the store refused the private values; then no file was
+  // touched either.
+  platform::RegStatus store = platform::kRegOk;
   RewriteCount defaults;
   RewriteCount games;
   bool levelStored = false;        // the registry's private value was written
@@ -71,7 +76,9 @@ struct ModesOutcome {
   int menu = -1;                   // RewriteMenuFile's result; -1 also when nothing was chosen
 };
 
-// The whole of OK: the configuration files of defaults, then of games, the
-// registry's private values, then the menu file. With no choice at all
-// nothing is touched.
+// The whole of OK: the registry's private values (one store transaction),
+// then the configuration files of defaults and of games, then the menu
+// file. The store goes first: a store that refuses leaves every file as it
+// was, so files and registry never tell two different modes. With no
+// choice at all nothing is touched.
 ModesOutcome ApplyModesToAllGames(const ModesChoice& choice, const RewriteProgress& progress);

@@ -8,6 +8,7 @@
 #include "customizer/app/resources.h"
 #include "customizer/game_files.h"
 #include "customizer/shared_strings.h"
+#include "customizer/store_failure.h"
 #include "platform/fileops.h"
 #include "tuning/mva_joystick.h"
 #include "ui/dialog_model.h"
@@ -310,8 +311,18 @@ void CCustomizerDlg::OnApplySettings() {
   UpdateData(false);
   ReadSlider();
   // The file on disk is what goes live: declined changes are not applied.
-  ui::CWaitCursor wait;
-  MVA_ActivateCfgFile(currentPath_);
+  MVA_ActivateError why;
+  {
+    ui::CWaitCursor wait;
+    MVA_ActivateCfgFile(currentPath_, &why);
+  }
+  // A file the driver cannot take stays as quiet as it always was; a store
+  // that refused is something the player can act on.
+  if (why.kind == MVA_ActivateError::kStore) {
+    MessageBox(StoreFailureText("The configuration could not be made live",
+                                static_cast<platform::RegStatus>(why.storeStatus)),
+               AppTitle(), MB_OK | MB_ICONSTOP);
+  }
 }
 
 void CCustomizerDlg::OnExit() {

@@ -1,5 +1,7 @@
 #include "customizer/app/options_dialogs.h"
 #include "customizer/app/options_resources.h"
+#include "customizer/shared_strings.h"
+#include "customizer/store_failure.h"
 
 CJoystickSettingsDlg::CJoystickSettingsDlg(ui::CDialog* parent)
     : CDialog(JoystickSettingsTemplate(), parent) {
@@ -35,6 +37,17 @@ void CJoystickSettingsDlg::OnOK() {
     GotoDlgCtrl(kIdcAxisMap);
     return;
   }
-  WriteJoystickSettings(axisMap_, ChosenPort(view_, portText_, portChosen_));
+  platform::RegStatus stored;
+  {
+    ui::CWaitCursor wait(*Host());
+    stored = WriteJoystickSettings(axisMap_, ChosenPort(view_, portText_, portChosen_));
+  }
+  if (stored != platform::kRegOk) {
+    // The dialog stays open with the user's choice, to try again or cancel.
+    MessageBox(StoreFailureText("The joystick settings could not be stored", stored) +
+                   "\nNothing was changed.",
+               AppTitle(), MB_OK | MB_ICONSTOP);
+    return;
+  }
   EndDialog(IDOK);
 }

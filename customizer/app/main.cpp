@@ -11,6 +11,7 @@
 #include "platform/dospath.h"
 #include "platform/fileops.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "ui/headless/frontend.h"
 
 namespace {
@@ -60,6 +61,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   ui::SetApplication(app.get());
+  // A store another program holds locked is reported after a short wait:
+  // the player is looking at a frozen window meanwhile.
+  platform::SetSystemRegistryBusyTimeout(platform::kRegShortWaitMs);
   int code = 0;
   {
     CCustomizerApp customizer(*app);

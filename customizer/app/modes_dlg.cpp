@@ -1,6 +1,8 @@
 #include "customizer/app/options_dialogs.h"
 #include "customizer/app/options_resources.h"
 #include "customizer/game_settings.h"
+#include "customizer/shared_strings.h"
+#include "customizer/store_failure.h"
 
 CModesDlg::CModesDlg(CGameSettings* settings, ui::CDialog* parent)
     : CDialog(ModesTemplate(), parent), settings_(settings) {}
@@ -22,15 +24,24 @@ void CModesDlg::DoDataExchange(ui::CDataExchange* pDX) {
 
 void CModesDlg::OnOK() {
   if (!UpdateData(true)) return;
-  ui::CWaitCursor wait(*Host());
   // A group without a selection (the registry held no word this program
   // wrote, and the user chose none) leaves that setting as each file, the
   // registry, the menu file and the open game have it.
   const ModesChoice choice{skill_, orientation_};
-  outcome_ = ApplyModesToAllGames(choice, [this](const std::string& name) {
-    status_ = name;
-    SetDlgItemText(kIdcModesStatus, status_);
-  });
+  {
+    ui::CWaitCursor wait(*Host());
+    outcome_ = ApplyModesToAllGames(choice, [this](const std::string& name) {
+      status_ = name;
+      SetDlgItemText(kIdcModesStatus, status_);
+    });
+  }
+  if (outcome_.store != platform::kRegOk) {
+    // Nothing was changed; the dialog stays open with the user's choice.
+    MessageBox(StoreFailureText("The modes could not be stored", outcome_.store) +
+                   "\nNo configuration was changed.",
+               AppTitle(), MB_OK | MB_ICONSTOP);
+    return;
+  }
   if (settings_ != nullptr && choice.skill != kNoChoice) settings_->level = choice.skill;
   if (settings_ != nullptr && choice.orientation != kNoChoice) {
     settings_->orientation = ConfigOrientationOf(choice.orientation);

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <functional>
 #include <string>
 #include <vector>
@@ -442,6 +444,99 @@ TEST(ChooserApply, MakesTheFileOnDiskLive) {
     EXPECT_EQ(d.Text(kIdcStatus), S(kIdsUpdating));
   });
   EXPECT_NE(f.product.dir.Read("defaults/Generic.vcg").find("LEVEL = BEGINNER"), std::string::npos);
+}
+
+// A store that refuses (another program holds it locked, it is read-only,
+// the disk is full) ends Apply, Joystick Settings and Modes within the short
+// wait, each with one message naming the cause; a dialog whose OK was
+// refused stays open with the user's choice, and nothing is half written.
+TEST(ChooserStoreFailures, EachActionEndsSoonAndSaysWhy) {
+  struct Fault {
+    const char* what;
+    platform::RegStatus status;  // kRegLockViolation: a real store held by another connection
+    const char* cause;
+  };
+  const Fault faults[] = {
+      {"locked", platform::kRegLockViolation, "another program holds the registry store locked"},
+      {"read-only", platform::kRegWriteProtect, "the registry store is read-only"},
+      {"disk full", platform::kRegDiskFull, "disk full"},
+  };
+  struct Action {
+    const char* what;
+    std::function<void(ChooserFixture&, OpenDialog&)> act;
+    const char* lead;
+  };
+  const Action actions[] = {
+      {"Apply", [](ChooserFixture&, OpenDialog& d) { d.Click(kIdcApply); },
+       "The configuration could not be made live: "},
+      {"Joystick Settings",
+       [](ChooserFixture& f, OpenDialog& d) {
+         f.User().OnDialog(kIddJoystickSettings, [](OpenDialog& j) {
+           j.Type(kIdcAxisMap, "xyzruv");
+           j.Click(IDOK);
+           EXPECT_FALSE(j.Ended());
+           EXPECT_EQ(j.Text(kIdcAxisMap), "xyzruv");
+           j.Click(IDCANCEL);
+         });
+         d.ChooseMenu(kIdmOptionsJoystick);
+       },
+       "The joystick settings could not be stored: "},
+      {"Modes",
+       [](ChooserFixture& f, OpenDialog& d) {
+         f.User().OnDialog(kIddModes, [](OpenDialog& m) {
+           m.Click(kIdcModesBasic);
+           m.Click(kIdcModesVertical);
+           m.Click(IDOK);
+           EXPECT_FALSE(m.Ended());
+           EXPECT_EQ(m.Check(kIdcModesVertical), BST_CHECKED);
+           m.Click(IDCANCEL);
+         });
+         d.ChooseMenu(kIdmOptionsModes);
+       },
+       "The modes could not be stored: "},
+  };
+  for (const Fault& fault : faults) {
+    for (const Action& action : actions) {
+      SCOPED_TRACE(std::string(fault.what) + " / " + action.what);
+      ChooserFixture f;
+      const std::string generic = f.product.dir.Read("defaults/Generic.vcg");
+      std::unique_ptr<platform::Registry> locker;
+      if (fault.status == platform::kRegLockViolation) {
+        std::string error;
+        // A real store in place of the fixture's, held by another connection.
+        platform::SetSystemRegistry(platform::OpenSqliteRegistry(f.product.dir.Host("registry.db"), &error,
+                                                                 nullptr, platform::kRegShortWaitMs));
+        f.world.Install();
+        f.world.SetText(joytest::kPrivateKey, "DosInstallDirectory", "C:\\TANDRIX");  // as installed
+        locker = platform::OpenSqliteRegistry(f.product.dir.Host("registry.db"), &error);
+        ASSERT_EQ(locker->BeginTransaction(), platform::kRegOk);
+      } else {
+        auto failing = std::make_unique<joytest::FailingRegistry>(platform::SetSystemRegistry(nullptr));
+        failing->writesBeforeFailure = 0;
+        failing->failure = fault.status;
+        platform::SetSystemRegistry(std::move(failing));
+      }
+      std::chrono::steady_clock::duration took{};
+      f.Run([&](OpenDialog& d) {
+        SelectGame(f, d, kIdcWin95Games, "Generic");
+        const auto start = std::chrono::steady_clock::now();
+        action.act(f, d);
+        took = std::chrono::steady_clock::now() - start;
+      });
+      // One wait for the store at most, not one per value.
+      EXPECT_LT(took, std::chrono::milliseconds(platform::kRegShortWaitMs + 1500));
+      const auto& boxes = f.User().MessageBoxes();
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text.rfind(std::string(action.lead) + fault.cause, 0), 0u) << boxes[0].text;
+      EXPECT_EQ(boxes[0].caption, AppTitle());
+      EXPECT_EQ(boxes[0].flags & MB_ICONMASK, static_cast<unsigned>(MB_ICONSTOP));
+      locker.reset();
+      EXPECT_EQ(f.LiveFile(), "");
+      EXPECT_EQ(f.world.Get(joytest::kDeviceKey, "Joystick1OEMConfiguration"), joytest::Oem("COM1", "XYZRUV"));
+      EXPECT_FALSE(f.world.Has(joytest::kPrivateKey, "TandrixLevel"));
+      EXPECT_EQ(f.product.dir.Read("defaults/Generic.vcg"), generic);
+    }
+  }
 }
 
 TEST(ChooserOtherDialogs, ChampionBoxWindowsButtonsNoteAndHelp) {

@@ -69,6 +69,7 @@ class FailingRegistry final : public platform::Registry {
   explicit FailingRegistry(std::unique_ptr<platform::Registry> inner) : inner_(std::move(inner)) {}
   int writesBeforeFailure = -1;  // negative: never fail
   int writes = 0;
+  platform::RegStatus failure = platform::kRegIoFailed;  // what a failed write answers
 
   platform::RegStatus OpenKey(platform::HKey p, std::string_view s, platform::HKey& r) override {
     return inner_->OpenKey(p, s, r);
@@ -82,7 +83,11 @@ class FailingRegistry final : public platform::Registry {
   }
   platform::RegStatus SetValueEx(platform::HKey k, std::string_view n, platform::RegType t,
                                  const std::uint8_t* d, std::uint32_t s) override {
-    if (writesBeforeFailure >= 0 && writes >= writesBeforeFailure) return platform::kRegIoFailed;
+    if (writesBeforeFailure >= 0 && writes >= writesBeforeFailure) {
+      // As the store does: a failed write inside a group undoes the group.
+      if (depth_ > 0 && groupFailure_ == platform::kRegOk) groupFailure_ = failure;
+      return failure;
+    }
     ++writes;
     return inner_->SetValueEx(k, n, t, d, s);
   }
@@ -101,11 +106,21 @@ class FailingRegistry final : public platform::Registry {
   }
   platform::RegStatus FlushKey(platform::HKey k) override { return inner_->FlushKey(k); }
   platform::RegStatus CloseKey(platform::HKey k) override { return inner_->CloseKey(k); }
-  platform::RegStatus BeginTransaction() override { return inner_->BeginTransaction(); }
-  platform::RegStatus EndTransaction(bool commit) override { return inner_->EndTransaction(commit); }
+  platform::RegStatus BeginTransaction() override {
+    platform::RegStatus s = inner_->BeginTransaction();
+    if (s == platform::kRegOk && depth_++ == 0) groupFailure_ = platform::kRegOk;
+    return s;
+  }
+  platform::RegStatus EndTransaction(bool commit) override {
+    --depth_;
+    platform::RegStatus s = inner_->EndTransaction(commit && groupFailure_ == platform::kRegOk);
+    return depth_ == 0 && groupFailure_ != platform::kRegOk ? groupFailure_ : s;
+  }
 
  private:
   std::unique_ptr<platform::Registry> inner_;
+  int depth_ = 0;
+  platform::RegStatus groupFailure_ = platform::kRegOk;
 };
 
 }  // namespace joytest
