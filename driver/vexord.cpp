@@ -31,6 +31,7 @@
 #include "driver/store_tuning.h"
 #include "driver/transform.h"
 #include "platform/driver_socket.h"
+#include "platform/registry.h"
 #include "platform/unique_fd.h"
 
 namespace {
@@ -391,5 +392,8 @@ int main(int argc, char** argv) {
     }
   }
   if (!opt.registry.empty()) ::setenv("TANDRIX_REGISTRY", opt.registry.c_str(), 1);
+  // A reload waits this long at most for another program's write to end,
+  // then reads what is committed: frames must not stall behind the store.
+  platform::SetSystemRegistryBusyTimeout(200);
   return Driver(std::move(opt)).Run();
 }

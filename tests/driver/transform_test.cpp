@@ -3,6 +3,7 @@
 // zone and malformed tables.
 #include <gtest/gtest.h>
 
+#include "driver/devices.h"
 #include "driver/transform.h"
 #include "tuning/mva_config.h"
 
@@ -76,6 +77,46 @@ TEST(Transform, MalformedTuningsAreNamed) {
     ASSERT_FALSE(vexord::Malformed(t).has_value());
     c.spoil(t);
     EXPECT_NE(vexord::Malformed(t).value_or("").find(c.says), std::string::npos) << vexord::Malformed(t).value_or("");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Device values onto -512..512: an absolute axis by its range (its middle
+// is 0), a relative one by its full-scale value; buttons by their order.
+TEST(FrameBuilder, DeviceRangesAndButtons) {
+  vexord::Layout abs;
+  abs.min.fill(0);
+  abs.max.fill(1023);
+  abs.buttons = {BTN_0, BTN_1};
+  vexord::Layout rel;
+  rel.relative = true;
+  rel.relFullScale = 350;
+  rel.buttons = {BTN_LEFT};
+  struct Case {
+    const char* what;
+    const vexord::Layout& layout;
+    std::vector<input_event> events;
+    std::array<double, 6> axes;
+    unsigned buttons;
+  } cases[] = {
+      {"absolute ends and middle", abs,
+       {{{}, EV_ABS, ABS_X, 0}, {{}, EV_ABS, ABS_RZ, 1023}, {{}, EV_ABS, ABS_Y, 511}, {{}, EV_KEY, BTN_1, 1}},
+       {-512, -0.5, 0, 0, 0, 512}, 2},
+      {"relative scaled and clipped", rel,
+       {{{}, EV_REL, REL_RX, 175}, {{}, EV_REL, REL_Z, -700}, {{}, EV_KEY, BTN_LEFT, 1}, {{}, EV_KEY, BTN_RIGHT, 1}},
+       {0, 0, -512, 256, 0, 0}, 1},
+      {"the other kind of axis is not read", rel, {{{}, EV_ABS, ABS_X, 300}}, {0, 0, 0, 0, 0, 0}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    vexord::FrameBuilder frames(c.layout);
+    for (const input_event& ev : c.events) EXPECT_FALSE(frames.Take(ev));
+    EXPECT_TRUE(frames.Take({{}, EV_SYN, SYN_REPORT, 0}));
+    for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(frames.axes()[k], c.axes[k], 0.01) << k;
+    EXPECT_EQ(frames.buttons(), c.buttons);
   }
 }
 
