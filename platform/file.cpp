@@ -122,10 +122,13 @@ bool IsReadOnlyFile(const std::string& hostPath) {
   return ::stat(hostPath.c_str(), &st) == 0 && (st.st_mode & 0222) == 0;
 }
 
-// What may stand where a file is replaced: nothing yet, or a regular file.
-bool CheckReplaceable(const std::string& target) {
+// What may stand where a file is replaced: nothing yet, or a regular file;
+// with AtLink::kReplace also a symbolic link, which the rename replaces.
+bool CheckReplaceable(const std::string& target, AtLink atLink) {
   struct stat st;
-  if (::stat(target.c_str(), &st) != 0) return errno == ENOENT ? true : FailErrno();
+  const int r = atLink == AtLink::kReplace ? ::lstat(target.c_str(), &st) : ::stat(target.c_str(), &st);
+  if (r != 0) return errno == ENOENT ? true : FailErrno();
+  if (S_ISLNK(st.st_mode)) return true;
   if (!S_ISREG(st.st_mode)) return Fail(FileError::NotRegular);
   if ((st.st_mode & 0222) == 0) return Fail(FileError::Denied);
   return true;
@@ -239,18 +242,21 @@ bool SyncHostFile(const std::string& hostPath) {
 
 namespace {
 
-// Replaces the file at a host path (already resolved with ReplaceTarget)
-// with what fill writes to the descriptor of a temporary file beside it,
-// keeping its mode and owner. The target changes only when fill succeeds
-// and the bytes are on the disk: a crash right after the rename must not
-// leave an empty file where the old one was.
-bool ReplaceHostFileWith(const std::string& hostPath, const std::function<bool(int fd)>& fill) {
-  if (!CheckReplaceable(hostPath)) return false;
+// Replaces the file at a host path (already resolved with ReplaceTarget,
+// or taken as it is with AtLink::kReplace) with what fill writes to the
+// descriptor of a temporary file beside it, keeping its mode and owner. The
+// target changes only when fill succeeds and the bytes are on the disk: a
+// crash right after the rename must not leave an empty file where the old
+// one was.
+bool ReplaceHostFileWith(const std::string& hostPath, const std::function<bool(int fd)>& fill,
+                         AtLink atLink = AtLink::kFollow) {
+  if (!CheckReplaceable(hostPath, atLink)) return false;
   std::string tmpl;
   int fd = OpenTemporaryBeside(hostPath, tmpl);
   if (fd < 0) return FailErrno();
   struct stat st;
-  const bool existed = ::stat(hostPath.c_str(), &st) == 0;
+  // A link being replaced gives nothing: neither its target's mode nor its owner.
+  const bool existed = ::lstat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   const mode_t mode = existed ? (st.st_mode & 07777) : NewFileMode();
   bool ok = fill(fd);
   if (!ok && g_lastError == FileError::None) g_lastError = ErrorFromErrno(errno);
@@ -277,7 +283,7 @@ bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
 }
 
 bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::string_view src,
-                        std::int64_t offset) {
+                        std::int64_t offset, AtLink atLink) {
   g_lastError = FileError::None;
   auto host = ToHostPath(path);
   auto srcHost = ToHostPath(src);
@@ -288,7 +294,8 @@ bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::strin
   struct stat st;
   bool ok = ::fstat(in, &st) == 0 ? (S_ISREG(st.st_mode) || Fail(FileError::NotRegular))
                                   : FailErrno();
-  ok = ok && ReplaceHostFileWith(ReplaceTarget(*host), [&](int fd) {
+  const std::string target = atLink == AtLink::kReplace ? *host : ReplaceTarget(*host);
+  ok = ok && ReplaceHostFileWith(target, [&](int fd) {
          if (!WriteAll(fd, head.data(), head.size())) return false;
          if (offset >= st.st_size) return true;
          if (::lseek(in, static_cast<off_t>(std::max<std::int64_t>(offset, 0)), SEEK_SET) < 0) {
@@ -304,7 +311,7 @@ bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::strin
            if (r == 0) return true;
            if (!WriteAll(fd, buf, static_cast<std::size_t>(r))) return false;
          }
-       });
+       }, atLink);
   ::close(in);
   return ok;
 }
@@ -388,7 +395,7 @@ bool File::Open(std::string_view path, OpenMode mode) {
     }
   } else {
     hostPath_ = ReplaceTarget(hostPath_);
-    if (!CheckReplaceable(hostPath_)) return false;
+    if (!CheckReplaceable(hostPath_, AtLink::kFollow)) return false;
     // Fail now, as fopen would, when the folder cannot take the file.
     std::string parent = ParentOf(hostPath_);
     if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -559,10 +566,13 @@ bool ReadFileHead(std::string_view path, std::size_t count, std::string& bytes) 
   return ok;
 }
 
-bool WriteWholeFile(std::string_view path, std::string_view bytes) {
+bool WriteWholeFile(std::string_view path, std::string_view bytes, AtLink atLink) {
   auto host = ToHostPath(path);
   if (!host) return Fail(FileError::NotFound);
-  return ReplaceFile(*host, bytes);
+  if (atLink == AtLink::kFollow) return ReplaceFile(*host, bytes);
+  g_lastError = FileError::None;
+  return ReplaceHostFileWith(
+      *host, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, atLink);
 }
 
 }  // namespace platform

@@ -111,13 +111,20 @@ bool ReadWholeFile(std::string_view path, std::string& bytes);
 // The same on a descriptor already open (from its current position).
 bool ReadWholeFd(int fd, std::string& bytes);
 
+// What a replacing write does with a symbolic link at the path it is
+// given: write to the file the link names (a link the user made stays a
+// link), or put the new file in the link's place, so that a link planted
+// where a program writes its own file cannot send the write elsewhere.
+enum class AtLink { kFollow, kReplace };
+
 // Replaces a file with bytes through a temporary file and a rename.
 //
 // Every replacing write goes through a temporary named ".tandrix-XXXXXX"
 // beside the target, flushed to the disk before the rename. A writer that
 // is killed leaves its temporary behind; the next write into that folder
 // removes such leftovers once they are a minute old.
-bool WriteWholeFile(std::string_view path, std::string_view bytes);
+bool WriteWholeFile(std::string_view path, std::string_view bytes,
+                    AtLink atLink = AtLink::kFollow);
 
 // The host path a replacing write ends up writing: the final target of a
 // chain of symbolic links (a missing target is created there).
@@ -133,7 +140,7 @@ bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes);
 // target itself. False, the target unchanged, when src is not a regular
 // file or cannot be read, or the target cannot be written.
 bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::string_view src,
-                        std::int64_t offset);
+                        std::int64_t offset, AtLink atLink = AtLink::kFollow);
 
 // A new, empty temporary file beside a host path, under a name no other
 // writer gets (".tandrix-XXXXXX"); empty when the folder cannot take it

@@ -1,10 +1,13 @@
 #include "platform/fileops.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/dospath.h"
 #include "platform/file.h"
@@ -47,6 +50,71 @@ bool FileExists(std::string_view path) {
 bool DirectoryExists(std::string_view path) {
   struct stat st;
   return StatPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool IsSymbolicLink(std::string_view path) {
+  auto host = ToHostPath(path);
+  struct stat st;
+  return host && ::lstat(host->c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::int64_t FileSize(std::string_view path) {
+  struct stat st;
+  if (!StatPath(path, st)) {
+    SetLastFileError(FileErrorFromErrno(errno));
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    SetLastFileError(FileError::NotRegular);
+    return -1;
+  }
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+bool CanWriteFile(std::string_view path) {
+  auto host = ToHostPath(path);
+  struct stat st;
+  if (!host || ::stat(host->c_str(), &st) != 0) {
+    SetLastFileError(host ? FileErrorFromErrno(errno) : FileError::NotFound);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    SetLastFileError(FileError::NotRegular);
+    return false;
+  }
+  // The attribute first: root opens anything for writing.
+  if ((st.st_mode & 0222) == 0) {
+    SetLastFileError(FileError::Denied);
+    return false;
+  }
+  const int fd = ::open(host->c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    SetLastFileError(FileErrorFromErrno(errno));
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+bool SameBytesFrom(std::string_view a, std::string_view b, std::int64_t offset) {
+  auto ha = ToHostPath(a);
+  auto hb = ToHostPath(b);
+  if (!ha || !hb) return false;
+  const int fa = ::open(ha->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fb = fa < 0 ? -1 : ::open(hb->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat sa, sb;
+  bool same = fb >= 0 && ::fstat(fa, &sa) == 0 && ::fstat(fb, &sb) == 0 && S_ISREG(sa.st_mode) &&
+              S_ISREG(sb.st_mode) && sa.st_size == sb.st_size;
+  char ba[65536], bb[sizeof ba];
+  for (off_t at = static_cast<off_t>(std::max<std::int64_t>(offset, 0)); same && at < sa.st_size;) {
+    const ssize_t ra = ::pread(fa, ba, sizeof ba, at);
+    const ssize_t rb = ra <= 0 ? -1 : ::pread(fb, bb, static_cast<std::size_t>(ra), at);
+    same = ra > 0 && rb == ra && std::memcmp(ba, bb, static_cast<std::size_t>(ra)) == 0;
+    at += ra;
+  }
+  if (fb >= 0) ::close(fb);
+  if (fa >= 0) ::close(fa);
+  return same;
 }
 
 bool IsProductFolder(std::string_view dir) {

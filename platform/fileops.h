@@ -1,6 +1,7 @@
 // File operations of the original platform, on DOS or host paths.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,19 @@ bool DirectoryExists(std::string_view path);
 // An existing regular file: not a folder, a FIFO or a device, which a
 // reader of whole files must not open (a FIFO would block it).
 bool IsRegularFile(std::string_view path);
+
+// A symbolic link (the link itself, whatever it points to).
+bool IsSymbolicLink(std::string_view path);
+// The size of a regular file; -1 when there is none (LastFileError says why).
+std::int64_t FileSize(std::string_view path);
+// A file this program may write in place: a regular file whose read-only
+// attribute is clear and which opens for writing. Trying the open, rather
+// than reading the permission bits, tells a file of another user in a
+// folder this user may write from one of the user's own. LastFileError
+// says why not.
+bool CanWriteFile(std::string_view path);
+// Two regular files of the same size whose bytes agree from offset on.
+bool SameBytesFrom(std::string_view a, std::string_view b, std::int64_t offset);
 
 // A folder a program of the system can run in: it holds Tandmon.ini,
 // games.ini or defaults\ (names compared without regard to case).

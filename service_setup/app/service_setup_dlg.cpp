@@ -1,3 +1,5 @@
+#include "platform/dospath.h"
+#include "platform/file.h"
 #include "platform/fileops.h"
 #include "service_setup/app/dialogs.h"
 #include "service_setup/app/resources.h"
@@ -93,31 +95,66 @@ void CServiceSetupDlg::OnSysCommand(int id) {
   CDialog::OnSysCommand(id);
 }
 
+namespace {
+
+// What went wrong with which file, after the system's own text.
+std::string CauseOf(const SetupResult& result) {
+  // "No such file" would only repeat the message.
+  if (result.cause == platform::FileError::None || result.cause == platform::FileError::NotFound) {
+    return {};
+  }
+  return "\n\n" + result.failedFile + ": " + platform::FileErrorText(result.cause) + ".";
+}
+
+}  // namespace
+
 bool CServiceSetupDlg::ReportFailure(const SetupResult& result) {
   const std::string title(kSetupCaption);
+  const unsigned warn = MB_OK | MB_ICONEXCLAMATION;
+  const std::string notSetUp = "The game could not be set up.\n";
+  // Said when putting the game back failed as well: where it is now.
+  const std::string kept = result.gameKept ? std::string()
+                                           : "\nThe game is kept as " + result.gameDir +
+                                                 "\\realgame.exe.";
   switch (result.status) {
     case SetupStatus::kDone:
       return false;
+    case SetupStatus::kPathTooLong:
+      MessageBox(m_gamePath + " is longer than " + std::to_string(kMaxServicePath) +
+                     " characters, please choose a shorter path.",
+                 title, warn);
+      break;
     case SetupStatus::kGameNotFound:
-      MessageBox(m_gamePath + " cannot be found, please choose a correct path.", title,
-                 MB_OK | MB_ICONEXCLAMATION);
+      if (result.cause == platform::FileError::NotFound) {
+        MessageBox(m_gamePath + " cannot be found, please choose a correct path.", title, warn);
+      } else {
+        MessageBox(m_gamePath + " cannot be read (" + platform::FileErrorText(result.cause) +
+                       "), please choose a correct path.",
+                   title, warn);
+      }
       break;
     case SetupStatus::kStubMissing:
-      MessageBox("The game could not be set up.\nSpecMva.exe is missing from the Tandrix's "
-                 "directory.",
-                 title, MB_OK | MB_ICONEXCLAMATION);
+      MessageBox(notSetUp + "SpecMva.exe is missing from the Tandrix's directory." +
+                     CauseOf(result),
+                 title, warn);
       break;
     case SetupStatus::kGameNotOpened:
-      MessageBox("The game could not be set up.\nDuke3d.exe could not be opened.", title,
-                 MB_OK | MB_ICONEXCLAMATION);
+      MessageBox(notSetUp + "Duke3d.exe could not be opened." + CauseOf(result), title, warn);
+      break;
+    case SetupStatus::kRealGameNotMade:
+    case SetupStatus::kNotRecorded:
+      MessageBox(notSetUp + result.failedFile + " could not be written: " +
+                     platform::FileErrorText(result.cause) + "." + kept,
+                 title, warn);
       break;
     case SetupStatus::kNewFileFailed:
       MessageBox(std::string(ServiceString(kIdsErrorOccurred)) + " While Making New File.\n" +
-                     std::string(ServiceString(kIdsUnableToContinue)),
+                     std::string(ServiceString(kIdsUnableToContinue)) + CauseOf(result),
                  "ERROR", MB_OK | MB_ICONERROR);
       break;
     case SetupStatus::kBatchNotCreated:
-      MessageBox("Unable To Create" + result.batchPath, "ERROR", MB_OK | MB_ICONERROR);
+      MessageBox("Unable To Create" + result.batchPath + CauseOf(result) + kept, "ERROR",
+                 MB_OK | MB_ICONERROR);
       break;
   }
   return true;
@@ -125,6 +162,12 @@ bool CServiceSetupDlg::ReportFailure(const SetupResult& result) {
 
 void CServiceSetupDlg::OnOK() {
   UpdateData(true);
+  // A path typed in the host's own form is the file it names, as a path
+  // Browse fills in is.
+  if (m_gamePath.starts_with('/')) {
+    m_gamePath = platform::ToDosPath(m_gamePath);
+    UpdateData(false);
+  }
   SetupResult result;
   {
     // A game's executable can be large; the copy takes a moment.
@@ -133,9 +176,10 @@ void CServiceSetupDlg::OnOK() {
   }
   if (ReportFailure(result)) return;
   const std::string gameName(chosen_ != nullptr ? chosen_->gameName : "");
+  // The Services keys are written already: a restore finds the game even
+  // when this program is stopped while the message shows.
   MessageBox(gameName + std::string(ServiceString(kIdsConfigured)) + m_serviceName + ".",
              "INFORMATION", MB_OK);
-  RecordServiceGame(productDir_, m_game, m_gamePath);
   CDialog::OnOK();
 }
 

@@ -3,6 +3,9 @@
 // message of OK, and a setup followed by its restore.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -12,6 +15,8 @@
 #include "platform/file.h"
 #include "platform/profile.h"
 #include "service_setup/app/resources.h"
+#include "service_setup/game_setup.h"
+#include "service_setup/service_games.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -156,7 +161,8 @@ TEST_F(SvcsetupTest, OkSetsTheGameUpAndALaterRestoreBringsItBack) {
             "call " + work + "\\tdxload.bat\r\n\r\n" + work.substr(0, 2) + "\r\n\r\ncd " + work +
                 "\\games\r\n\r\nmvaduke.exe -dir " + dukeDir +
                 " -exe realgame.exe -noshow %1 %2 %3 %4 %5 %6 %7\r\n");
-  EXPECT_EQ(Ini(), "[Services]\r\nDuke=" + dukeExe + "\r\nCurrentGame=" + dukeExe + "\r\n");
+  EXPECT_EQ(Ini(), "[Services]\r\nLaunchers=3000:930cc1fc5695a76d\r\nDuke=" + dukeExe +
+                       "\r\nCurrentGame=" + dukeExe + "\r\n");
 
   EXPECT_EQ(Run("0 ten.exe"), 0);
   EXPECT_EQ(games.Read("duke/duke3d.exe"), duke);
@@ -182,14 +188,18 @@ TEST_F(SvcsetupTest, EveryFailureOfOkIsToldAndTheDialogStaysOpen) {
       {"read-only game",
        [&] { std::filesystem::permissions(games.Host("duke/duke3d.exe"),
                                           std::filesystem::perms::owner_read); },
-       dukeExe, "The game could not be set up.\nDuke3d.exe could not be opened.",
+       dukeExe,
+       "The game could not be set up.\nDuke3d.exe could not be opened.\n\n" + dukeExe +
+           ": permission denied or read-only.",
        "Tandrix Game Service Setup", MB_OK | MB_ICONEXCLAMATION},
       {"disk full", [] { platform::testing::FailWritesAfter(25500); }, dukeExe,
        "An Error Occurred. While Making New File.\nUnable To Continue. Please Check The Entered "
-       "Directory.",
+       "Directory.\n\n" + dukeExe + ": disk full.",
        "ERROR", MB_OK | MB_ICONERROR},
       {"no batch file", [&] { games.Write("duke/specmva.bat/x", ""); }, dukeExe,
-       "Unable To Create" + dukeDir + "\\specmva.bat", "ERROR", MB_OK | MB_ICONERROR},
+       "Unable To Create" + dukeDir + "\\specmva.bat\n\n" + dukeDir +
+           "\\specmva.bat: not a regular file.",
+       "ERROR", MB_OK | MB_ICONERROR},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -213,7 +223,106 @@ TEST_F(SvcsetupTest, EveryFailureOfOkIsToldAndTheDialogStaysOpen) {
     EXPECT_EQ(Boxes().back().flags, c.flags);
     EXPECT_EQ(games.Read("duke/duke3d.exe"), duke);
     EXPECT_FALSE(std::filesystem::is_regular_file(games.Host("duke/specmva.bat")));
-    EXPECT_EQ(Ini(), "");
+    EXPECT_EQ(ReadCurrentGame(work), "");
+  }
+}
+
+// Setups and restores in the orders a player meets them: whatever happens,
+// the game's bytes stay where the restore finds them, and a failure's
+// message says its cause.
+TEST_F(SvcsetupTest, SetupAndRestoreNeverLoseTheGame) {
+  const std::string victim = games.Host("victim");
+  auto setUpFirst = [&] { ASSERT_EQ(SetUpGame({work, dukeExe, kGameDuke}).status, SetupStatus::kDone); };
+  auto plant = [&](const char* name) {
+    games.Write("victim", "not the game's");
+    std::filesystem::create_symlink(victim, games.Host(std::string("duke/") + name));
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> before;  // before OK
+    std::string path;              // typed; empty: duke3d.exe
+    std::string said;              // in OK's last message
+    std::function<void()> after;   // between OK and the restore
+    std::string file;              // looked at after the restore; empty: duke3d.exe
+    std::string restored;          // what it holds then; empty: the game
+  } cases[] = {
+      {"set up twice", setUpFirst, "", "Configured Successfully", [] {}, "", ""},
+      {"the launcher changed between two setups",
+       [&] {
+         setUpFirst();
+         product.Write("support/specmva.exe", svctest::Binary("NEW", 2000));
+       },
+       "", "Configured Successfully", [] {}, "", ""},
+      {"the launcher missing at the second setup",
+       [&] {
+         setUpFirst();
+         std::filesystem::remove(product.Host("support/specmva.exe"));
+       },
+       "", "SpecMva.exe is missing", [] {}, "", ""},
+      {"a game patched since the setup", [] {}, "", "Configured Successfully",
+       [&] { games.Write("duke/duke3d.exe", "patched"); }, "duke/duke3d.exe", "patched"},
+      {"CurrentGame naming an unrelated file", [] {}, "", "Configured Successfully",
+       [&] {
+         games.Write("duke/other.exe", "unrelated");
+         platform::WritePrivateProfileString("Services", "CurrentGame", dukeDir + "\\other.exe",
+                                             ServicesIniPath(work));
+       },
+       "duke/other.exe", "unrelated"},
+      {"a read-only Tandmon.ini",
+       [&] {
+         product.Write("Tandmon.ini", "[Services]\r\n");
+         std::filesystem::permissions(product.Host("Tandmon.ini"), std::filesystem::perms::owner_read);
+       },
+       "", "tandmon.ini could not be written: permission denied or read-only", [] {}, "", ""},
+      {"a 300-character path", [] {}, dukeDir + "\\" + std::string(280, 'd') + ".exe",
+       "is longer than 259 characters", [] {}, "", ""},
+      {"a link planted at realgame.exe", [&] { plant("realgame.exe"); }, "",
+       "Configured Successfully", [] {}, "victim", "not the game's"},
+      {"a link planted at specmva.bat", [&] { plant("specmva.bat"); }, "",
+       "Configured Successfully", [] {}, "victim", "not the game's"},
+      {"a read-only realgame.exe from an earlier try",
+       [&] {
+         games.Write("duke/realgame.exe", "an older copy");
+         std::filesystem::permissions(games.Host("duke/realgame.exe"), std::filesystem::perms::owner_read);
+       },
+       "", "Configured Successfully", [] {}, "", ""},
+      {"a path typed in the host's form", [] {}, games.Host("duke/duke3d.exe"),
+       "Configured Successfully", [] {}, "", ""},
+      {"a file-size limit filling the disk",
+       [] {
+         ::signal(SIGXFSZ, SIG_IGN);
+         const rlimit limit{20000, RLIM_INFINITY};
+         ::setrlimit(RLIMIT_FSIZE, &limit);
+       },
+       "", "realgame.exe could not be written: over the file size limit",
+       [] {
+         const rlimit none{RLIM_INFINITY, RLIM_INFINITY};
+         ::setrlimit(RLIMIT_FSIZE, &none);
+       },
+       "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(games.Host("duke"));
+    std::filesystem::remove(games.Host("victim"));
+    std::filesystem::remove(product.Host("Tandmon.ini"));
+    std::filesystem::remove(product.Host("tandmon.ini"));
+    games.Write("duke/duke3d.exe", duke);
+    product.Write("support/specmva.exe", stub);
+    c.before();
+    User().OnDialog(kIddServiceSetup, [&](ui::OpenDialog& d) {
+      d.Click(kIdcDuke);
+      d.Type(kIdcGamePath, c.path.empty() ? dukeExe : c.path);
+      d.Click(IDOK);
+      if (!d.Ended()) d.Close();
+    });
+    EXPECT_EQ(Run("1 ten.exe"), 0);
+    c.after();
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_NE(Boxes().back().text.find(c.said), std::string::npos) << Boxes().back().text;
+    Run("0 ten.exe");
+    EXPECT_EQ(games.Read(c.file.empty() ? "duke/duke3d.exe" : c.file),
+              c.restored.empty() ? duke : c.restored);
   }
 }
 

@@ -140,15 +140,16 @@ TEST_F(GameSetup, FailuresLeaveTheGameAsItWas) {
        SetupStatus::kGameNotFound, false},
       {"a FIFO", [&] { ::mkfifo(games.Host("duke/pipe.exe").c_str(), 0644); },
        dukeDir + "\\pipe.exe", SetupStatus::kGameNotFound, false},
+      // The launcher and the executable are checked before anything is written.
       {"no stub", [&] { std::filesystem::remove(product.Host("support/specmva.exe")); }, "",
-       SetupStatus::kStubMissing, true},
+       SetupStatus::kStubMissing, false},
       {"an empty stub", [&] { product.Write("support/specmva.exe", ""); }, "",
-       SetupStatus::kStubMissing, true},
+       SetupStatus::kStubMissing, false},
       {"a read-only game",
        [&] { std::filesystem::permissions(games.Host("duke/duke3d.exe"),
                                           std::filesystem::perms::owner_read |
                                               std::filesystem::perms::group_read); },
-       "", SetupStatus::kGameNotOpened, true},
+       "", SetupStatus::kGameNotOpened, false},
       {"the disk fills", [] { platform::testing::FailWritesAfter(26000); }, "",
        SetupStatus::kNewFileFailed, true},
       {"specmva.bat cannot be made", [&] { games.Write("duke/specmva.bat/x", ""); }, "",
@@ -170,7 +171,7 @@ TEST_F(GameSetup, FailuresLeaveTheGameAsItWas) {
       EXPECT_EQ(games.Read("duke/realgame.exe"), duke);
     }
     EXPECT_FALSE(std::filesystem::is_regular_file(games.Host("duke/specmva.bat")));
-    EXPECT_EQ(Ini(), "");
+    EXPECT_EQ(ReadCurrentGame(work), "");
   }
 }
 
@@ -218,7 +219,7 @@ TEST_F(GameRestore, NeverDestroysTheGameAndLogsWhy) {
        },
        RestoreStatus::kNotWritten,
        "SVCSETUP - Unable To Restore " + dukeExe + ", Cannot Replace It With " + dukeDir +
-           "\\realgame.exe"},
+           "\\realgame.exe: permission denied or read-only"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -226,11 +227,12 @@ TEST_F(GameRestore, NeverDestroysTheGameAndLogsWhy) {
     std::filesystem::remove(product.Host("tandmon.ini"));
     std::filesystem::remove(product.Host("error.log"));
     std::filesystem::permissions(games.Host("duke/duke3d.exe"), std::filesystem::perms::owner_all);
-    games.Write("duke/duke3d.exe", "the launcher");
+    const std::string launcher = stub + duke.substr(stub.size());
+    games.Write("duke/duke3d.exe", launcher);
     games.Write("duke/realgame.exe", duke);
     c.arrange();
     EXPECT_EQ(RestoreGame(work), c.status);
-    EXPECT_EQ(games.Read("duke/duke3d.exe"), "the launcher");
+    EXPECT_EQ(games.Read("duke/duke3d.exe"), launcher);
     std::vector<std::string> lines = Lines(Log());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(0, lines[0].size() - 26), "Win95: " + c.logged);
