@@ -321,7 +321,14 @@ Applied Apply(MVA_DriverCfg& driverCfg, std::string_view path, int joyId) {
   const int slot = joyId + 1;
 
   // A longer name than the driver's buffer holds would reach it cut short.
-  const std::string file = path.empty() ? std::string(kMvaNoFile) : FullPathName(path);
+  std::string file = path.empty() ? std::string(kMvaNoFile) : FullPathName(path);
+  // Named as the file system spells it (Joy2D.vcg, not the Joy2d.vcg a
+  // game list may give): the name is shown and compared elsewhere.
+  if (auto host = platform::ToHostPath(file); host && !path.empty()) {
+    if (std::string onDisk = platform::ToDosPath(*host); platform::EqualsNoCase(onDisk, file)) {
+      file = std::move(onDisk);
+    }
+  }
   if (file.size() > kMvaMaxCfgPath) return Applied::kLongPath;
 
   if (!MVA_IsValidAxisMap(driverCfg.axisMap)) driverCfg.axisMap = std::string(kMvaDefaultAxisMap);

@@ -18,17 +18,22 @@ std::string& ProgramDir() {
 const std::string& ProgramDirectory() { return ProgramDir(); }
 void SetProgramDirectory(std::string_view dir) { ProgramDir() = dir; }
 
-int CCustomizerApp::InitInstance() {
-  // One customizer at a time: a second start brings the running one
-  // forward and ends, whichever edition it is.
+bool CCustomizerApp::BringRunningForward() {
   if (const ui::WindowRef running = ui::FindWindow(ui::LoadString(kIdsAppTitle))) {
     ui::SetForegroundWindow(running);
-    return 0;
+    return true;
   }
   if (const ui::WindowRef running = ui::FindWindow(ui::LoadString(kIdsChampionTitle))) {
     ui::SetFocus(running);
-    return 0;
+    return true;
   }
+  return false;
+}
+
+int CCustomizerApp::InitInstance() {
+  // One customizer at a time: a second start brings the running one
+  // forward and ends, whichever edition it is.
+  if (BringRunningForward()) return 0;
   InitSharedStrings(ui::LoadString(kIdsAppTitle));
   CCustomizerDlg dlg;
   dlg.DoModal(app_.Dialogs());

@@ -17,6 +17,9 @@ class CCustomizerApp {
   // dialog runs until Exit. Returns the process's exit code.
   int InitInstance();
 
+  // Brings a running customizer (either title) forward; false when none runs.
+  static bool BringRunningForward();
+
  private:
   ui::Application& app_;
 };

@@ -305,6 +305,9 @@ void CCustomizerDlg::OnSaveSettings() {
 }
 
 void CCustomizerDlg::OnApplySettings() {
+  // The slider first, like every save: a Yes below saves the value the
+  // player moved it to, not the one before.
+  ReadSlider();
   if (SaveIfModified() == IDCANCEL) return;
   sliderMoved_ = 0;
   ShowStatus(kIdsUpdating);

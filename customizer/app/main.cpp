@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
   const std::size_t cut = self.rfind('\\');
   SetProgramDirectory(cut == std::string::npos ? "." : self.substr(0, cut));
 
+  // Looked for first: a second start brings the running customizer forward
+  // wherever it is started from, before anything here could refuse it.
+  if (CCustomizerApp::BringRunningForward()) return 0;
+
   std::string why;
   std::unique_ptr<ui::Application> app = ui::CreateApplication(argc, argv, &why);
   if (!app->ShowsDialogs()) {

@@ -539,6 +539,44 @@ TEST(ChooserStoreFailures, EachActionEndsSoonAndSaysWhy) {
   }
 }
 
+// Each row: after a slider move, the action whose save offer is answered
+// Yes. The moved value is what is saved (and, for Apply, made live), and
+// nothing is offered again on the way out.
+TEST(ChooserApply, TheSliderIsReadBeforeTheSaveOffer) {
+  struct Row {
+    const char* what;
+    std::function<void(OpenDialog&)> act;
+  } rows[] = {
+      {"Apply Settings", [](OpenDialog& d) { d.Click(kIdcApply); }},
+      {"Select Game", [](OpenDialog& d) { d.Click(kIdcSelectGame); }},
+      {"Exit", [](OpenDialog& d) { d.Click(IDOK); }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ChooserFixture f;
+    f.User().OnDialog(kIddGameType, [](OpenDialog& t) { t.Click(IDCANCEL); });
+    f.Run([&](OpenDialog& d) {
+      d.MoveSlider(kIdcSlider, 130);
+      f.User().AnswerNextMessageBox(IDYES);
+      row.act(d);
+      if (!d.Ended()) d.Click(IDOK);
+      EXPECT_TRUE(d.Ended());
+    });
+    EXPECT_EQ(f.Boxes().size(), 1u);
+    EXPECT_NE(f.product.dir.Read("defaults/Generic.vcg").find("0.55, 1.30 }"), std::string::npos);
+  }
+  // What Apply made live: the master sensitivity, 16.16, last of seven.
+  ChooserFixture f;
+  f.Run([&](OpenDialog& d) {
+    d.MoveSlider(kIdcSlider, 130);
+    f.User().AnswerNextMessageBox(IDYES);
+    d.Click(kIdcApply);
+  });
+  const joytest::Bytes live = f.world.Get(joytest::kDeviceKey, "Joystick1Sensitivity");
+  ASSERT_EQ(live.size(), 28u);
+  EXPECT_EQ(live[24] | live[25] << 8 | live[26] << 16 | live[27] << 24, 85196);
+}
+
 TEST(ChooserOtherDialogs, ChampionBoxWindowsButtonsNoteAndHelp) {
   ChooserFixture f;
   // Help opens the readable companion of the help file beside the program.

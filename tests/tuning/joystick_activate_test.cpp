@@ -272,6 +272,8 @@ TEST(JoystickApply, RecordsTheFullPathOfTheFile) {
       {base + "\\sub\\c.vcg", base + "\\sub\\c.vcg"},
       {base + "/sub//c.vcg", base + "\\sub\\c.vcg"},
       {dir.Host("sub/c.vcg"), base + "\\sub\\c.vcg"},
+      // Spelled as on disk, whatever case the name was given in.
+      {"..\\SUB\\C.VCG", base + "\\sub\\c.vcg"},
   };
   for (const auto& c : cases) {
     JoystickWorld w;
