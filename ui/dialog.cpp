@@ -435,6 +435,10 @@ void CDialog::Invalidate() {
   if (model_ != nullptr) model_->Invalidate();
 }
 
+void CDialog::UpdateWindow() {
+  if (model_ != nullptr) model_->PaintNow();
+}
+
 void CDialog::MessageBeep(unsigned type) {
   DialogHost* host = host_;
   if (host == nullptr && GetApplication() != nullptr) host = &GetApplication()->Dialogs();

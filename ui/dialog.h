@@ -176,6 +176,9 @@ class CDialog {
   void CenterWindow();
   void SetFocus();
   void Invalidate();
+  // Paints what changed now, without waiting for the message loop: a long
+  // operation on the user's thread shows its progress this way.
+  void UpdateWindow();
   void MessageBeep(unsigned type = MB_OK);
   int MessageBox(std::string_view text, std::string_view caption = {}, unsigned flags = MB_OK);
   void GotoDlgCtrl(int id);

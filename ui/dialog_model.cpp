@@ -133,6 +133,7 @@ void DialogModel::Paint(PaintContext& dc) {
 }
 
 void DialogModel::Invalidate() { Notify(-1, Change::Repaint); }
+void DialogModel::PaintNow() { Notify(-1, Change::PaintNow); }
 
 void DialogModel::End(int result) {
   if (ended_) return;

@@ -80,6 +80,7 @@ enum class Change {
   Centered,
   DialogFocus,
   Repaint,
+  PaintNow,  // paint at once, within the operation that asks
   Ended,
   Icon,
   Menu,
@@ -120,6 +121,7 @@ class DialogModel {
   void FocusControl(int id);
   int FocusedControl() const { return focusedControl_; }
   void Invalidate();
+  void PaintNow();
   void End(int result);
   bool Ended() const { return ended_; }
   int Result() const { return result_; }

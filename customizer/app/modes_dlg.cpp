@@ -33,6 +33,9 @@ void CModesDlg::OnOK() {
     outcome_ = ApplyModesToAllGames(choice, [this](const std::string& name) {
       status_ = name;
       SetDlgItemText(kIdcModesStatus, status_);
+      // The loop runs on the user's thread: without this the name would
+      // show only when every file is done.
+      UpdateWindow();
     });
   }
   if (outcome_.store != platform::kRegOk) {

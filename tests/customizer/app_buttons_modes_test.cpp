@@ -128,8 +128,10 @@ TEST_F(OptionsDialogs, ModesReachEveryFileTheRegistryAndTheOpenGame) {
       {nullptr, "HORIZONTAL", {0, 0, 0, 1},
        [](ui::OpenDialog& d) {
          d.Click(kIdcModesVertical);
+         const int painted = d.PaintCount();
          d.Click(IDOK);
          EXPECT_EQ(d.Text(kIdcModesStatus), "Quake");  // the last one rewritten
+         EXPECT_GE(d.PaintCount() - painted, 2);       // shown as each file went
        },
        "-", "VERTICAL", 1, 1, b + v, i + v, true},
       {"BASIC", "VERTICAL", {1, 0, 1, 0},

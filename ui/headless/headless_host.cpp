@@ -27,6 +27,7 @@ class Painter : public ModelObserver {
   explicit Painter(DialogModel& model) : model_(model) {}
   void ModelChanged(int index, Change what) override {
     if (what == Change::Repaint) dirty_ = true;
+    if (what == Change::PaintNow && !model_.Ended()) Paint();
   }
   void Paint() {
     dirty_ = false;

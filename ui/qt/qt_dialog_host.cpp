@@ -1,6 +1,8 @@
 #include "ui/qt/qt_dialog_host.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -62,12 +64,15 @@ std::string FromWidgetLines(const QString& text) {
 
 // Check boxes and radio buttons whose state only the model changes: a
 // click asks the model, which applies the rules of the control's style.
+// The whole control answers a click, as on the original platform, not
+// only its mark and text: the template's rectangle is the control.
 class ModelCheckBox : public QCheckBox {
  public:
   using QCheckBox::QCheckBox;
 
  protected:
   void nextCheckState() override {}
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
 class ModelRadioButton : public QRadioButton {
@@ -76,7 +81,47 @@ class ModelRadioButton : public QRadioButton {
 
  protected:
   void nextCheckState() override {}
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
+
+// What an assistive technology hears of a model radio button. Qt names a
+// checkable button that is not auto-exclusive a check box; these are not
+// auto-exclusive only because the model keeps their groups, so they are
+// told as the radio buttons they are, with their checked state. Pressing
+// or toggling one is the user's click.
+class RadioAccessible : public QAccessibleWidget {
+ public:
+  explicit RadioAccessible(ModelRadioButton* b) : QAccessibleWidget(b, QAccessible::RadioButton) {}
+
+  QString text(QAccessible::Text t) const override {
+    QString s = QAccessibleWidget::text(t);
+    if (t == QAccessible::Name && s.isEmpty()) s = QString(Button()->text()).remove('&');
+    return s;
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.checkable = true;
+    s.checked = Button()->isChecked();
+    return s;
+  }
+  QStringList actionNames() const override {
+    QStringList names;
+    if (Button()->isEnabled()) names << pressAction() << toggleAction();
+    return names + QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (!Button()->isEnabled()) return;
+    if (name == pressAction() || name == toggleAction()) {
+      Button()->click();
+    } else {
+      QAccessibleWidget::doAction(name);
+    }
+  }
+
+ private:
+  QAbstractButton* Button() const { return static_cast<QAbstractButton*>(widget()); }
+};
+
 
 class ClickableLabel : public QLabel {
  public:
@@ -205,6 +250,11 @@ class QtDialogWindow : public QDialog, public ModelObserver {
           break;
         case Change::Repaint:
           update();
+          break;
+        case Change::PaintNow:
+          // Synchronous, labels included: the message loop does not run
+          // until the operation that asked is over.
+          if (isVisible()) repaint();
           break;
         case Change::Ended:
           if (isVisible()) done(model_.Result());
@@ -373,6 +423,9 @@ class QtDialogWindow : public QDialog, public ModelObserver {
       case ControlKind::RadioButton: {
         auto* b = new ModelRadioButton(this);
         b->setAutoExclusive(false);
+        // Registered with the button, ahead of the interface Qt would make
+        // for it (a check box); it goes when the button does.
+        QAccessible::registerAccessibleInterface(new RadioAccessible(b));
         connect(b, &QRadioButton::clicked, this, [this, id] { FromUser([&] { model_.UserClick(id); }); });
         connect(b, &QRadioButton::toggled, this, [this, index] { StateChangedByUser(index); });
         w = b;
@@ -426,6 +479,13 @@ class QtDialogWindow : public QDialog, public ModelObserver {
           FromUser([&] {
             if (row >= 0) model_.UserSelect(id, row);
           });
+        });
+        // A row selected without moving the current row (an assistive
+        // technology selecting a row) is still the list's one chosen row.
+        connect(l, &QListWidget::itemSelectionChanged, this, [l] {
+          const QList<QListWidgetItem*> chosen = l->selectedItems();
+          if (chosen.size() != 1 || l->row(chosen[0]) == l->currentRow()) return;
+          l->setCurrentRow(l->row(chosen[0]));
         });
         connect(l, &QListWidget::itemDoubleClicked, this, [this, id, l](QListWidgetItem* item) {
           FromUser([&] { model_.UserDoubleClick(id, l->row(item)); });

@@ -7,14 +7,20 @@ registry store of its own) through tandrix install, starts an X server
 Chooser in the product folder and does what a player does, finding every
 control by its visible text in the AT-SPI tree and clicking it:
 
-  (a second start)                    ends at once, the first one stays
+  (a second start, outside the folder) ends at once, the first one stays
+  Select Game, Windows 95 Games, a row chosen through the accessible
+  selection (not the current row), OK  that row's configuration opens
   Select Game, DOS Games, Quake, OK   the Quake configuration opens
-  the slider to 150, Full Freedom, Vertical
+  the slider to 150, Full Freedom, Vertical  (radio buttons, checked)
   Save Settings                       games/quake.vcg is written
   Exit                                Chooser ends with status 0
 
 Then the file on disk must read LEVEL = INTERMEDIATE, ORIENTATION =
 VERTICAL and a master sensitivity of 1.50, every other line as before.
+
+Then svcsetup, started as the monitor starts it for TEN: its games are
+radio buttons, Quake is chosen, a host path typed, OK set up the game;
+a restore brings the game's bytes back.
 
   chooser_walk.py --tandrix BUILD/tools/tandrix
 
@@ -61,15 +67,16 @@ def wait_for(what, probe, timeout=SHORT):
         time.sleep(0.1)
 
 
-def find(root, role, name):
-    """The first showing node below root with this role and name."""
+def find(root, role, name=None):
+    """The first showing node below root with this role and name (any name
+    when None)."""
     import pyatspi
     stack = [root]
     while stack:
         node = stack.pop(0)
         if node is None:
             continue
-        if node.getRoleName() == role and node.name == name and \
+        if node.getRoleName() == role and name in (None, node.name) and \
                 node.getState().contains(pyatspi.STATE_SHOWING):
             return node
         stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
@@ -128,7 +135,7 @@ class Walk:
         node = wait_for(f"{role} '{name}'", lambda: find(window, role, name))
         self.click(node)
 
-    def window(self, title, gone=lambda: False):
+    def window(self, title, gone=lambda: False, program="Chooser"):
         import pyatspi
         def probe():
             if gone():
@@ -136,10 +143,30 @@ class Walk:
             desktop = pyatspi.Registry.getDesktop(0)
             for i in range(desktop.childCount):
                 app = desktop.getChildAtIndex(i)
-                if app is not None and app.name == "Chooser":
-                    return find(app, "dialog", title)
+                if app is not None and app.name == program:
+                    return find(app, "dialog", title) or find(app, "alert", title)
             return None
         return wait_for(f"window '{title}'", probe)
+
+    def choose_radio(self, window, name):
+        """Clicks a radio button, which must say it is one, and waits for it
+        to be checked."""
+        import pyatspi
+        node = wait_for(f"radio button '{name}'", lambda: find(window, "radio button", name))
+        self.click(node)
+        wait_for(f"'{name}' checked", lambda: node.getState().contains(pyatspi.STATE_CHECKED))
+
+    @staticmethod
+    def select_row(listing, name):
+        """Selects a list row as an assistive technology does, through the
+        selection (the table's row selection where the toolkit offers no
+        selection interface), which leaves the current row where it was."""
+        rows = [listing.getChildAtIndex(i) for i in range(listing.childCount)]
+        index = [r.name for r in rows].index(name)
+        try:
+            listing.querySelection().selectChild(index)
+        except NotImplementedError:
+            listing.queryTable().addRowSelection(index)
 
     def run(self):
         subprocess.run([self.args.tandrix, "install", self.product], env=self.env, check=True,
@@ -151,11 +178,23 @@ class Walk:
         chooser = self.start_chooser()
         main = self.window(TITLE)
         wait_for("Generic opened", lambda: find(main, "label", "Generic"))
-        # A second start brings this one forward and ends at once.
-        second = self.start([os.path.join(self.product, "Chooser")], "second", cwd=self.product)
+        # A second start brings this one forward and ends at once, even
+        # from a folder that is no product folder.
+        second = self.start([os.path.join(self.product, "Chooser")], "second", cwd=self.work)
         wait_for("the second start to end", lambda: second.poll() is not None)
         if second.returncode != 0 or chooser.poll() is not None:
             raise WalkFailed(f"second start ended with {second.returncode}: {self.log_of('second')}")
+        self.press(main, "push button", "Select Game")
+        kind = wait_for("game type dialog",
+                        lambda: find(self.window(TITLE).parent, "push button", "Windows 95 Games"))
+        self.click(kind)
+        prompt = wait_for("Windows 95 game list", lambda: find(
+            self.window(TITLE).parent, "label", "Choose the Windows 95 game configuration to load:"))
+        listing = wait_for("the list", lambda: find(prompt.parent, "list"))
+        self.select_row(listing, "Joystick Emulation (2-axis)")
+        self.press(prompt.parent, "push button", "OK")
+        wait_for("Joystick Emulation opened", lambda: find(main, "label", "Joystick Emulation (2-axis)"))
+
         self.press(main, "push button", "Select Game")
         kind = wait_for("game type dialog",
                         lambda: find(self.window(TITLE).parent, "push button", "DOS Games"))
@@ -170,8 +209,8 @@ class Walk:
         slider = wait_for("slider", lambda: find(main, "slider", "Sensitivity"))
         slider.queryValue().currentValue = 150
         wait_for("slider at 150", lambda: slider.queryValue().currentValue == 150)
-        self.press(main, "check box", "Full Freedom")
-        self.press(main, "check box", "Vertical")
+        self.choose_radio(main, "Full Freedom")
+        self.choose_radio(main, "Vertical")
         self.press(main, "push button", "Save Settings")
         wait_for("quake.vcg saved", lambda: "ORIENTATION = VERTICAL" in open(quake, "rb").read().decode())
         self.press(main, "push button", "Exit")
@@ -188,6 +227,43 @@ class Walk:
         if "LEVEL = INTERMEDIATE\r\n" not in after or lines(after) != lines(want):
             diff = [f"{a!r} != {b!r}" for a, b in zip(lines(after), lines(want)) if a != b]
             raise WalkFailed("quake.vcg does not read as saved: " + "; ".join(diff[:5]))
+        self.svcsetup()
+
+    def svcsetup(self):
+        """svcsetup as the monitor starts it when TEN starts, then the restore."""
+        import pyatspi
+        game_dir = os.path.join(self.work, "quake")
+        os.mkdir(game_dir)
+        game = os.path.join(game_dir, "quaketen.exe")
+        data = bytes(range(256)) * 64
+        with open(game, "wb") as f:
+            f.write(data)
+        with open(os.path.join(self.product, "support", "specmva.exe"), "wb") as f:
+            f.write(b"MZ launcher" * 10)
+        program = os.path.join(self.product, "svcsetup")
+        setup = self.start([program, "1", "ten.exe"], "svcsetup", cwd=self.product)
+        main = self.window("Game Service Setup", lambda: setup.poll() is not None, "svcsetup")
+        descent = wait_for("radio button 'Descent'", lambda: find(main, "radio button", "Descent"))
+        if descent.getState().contains(pyatspi.STATE_ENABLED):
+            raise WalkFailed("Descent is offered for TEN")
+        self.choose_radio(main, "Quake")
+        edit = wait_for("the path", lambda: find(main, "text"))
+        edit.queryEditableText().setTextContents(game)
+        wait_for("the path typed", lambda: edit.queryText().getText(0, -1) == game)
+        self.press(main, "push button", "OK")
+        box = self.window("INFORMATION", lambda: setup.poll() is not None, "svcsetup")
+        self.press(box, "push button", "OK")
+        wait_for("svcsetup to end", lambda: setup.poll() is not None)
+        if setup.returncode != 0:
+            raise WalkFailed(f"svcsetup ended with {setup.returncode}: {self.log_of('svcsetup')}")
+        with open(os.path.join(game_dir, "realgame.exe"), "rb") as f:
+            if f.read() != data:
+                raise WalkFailed("realgame.exe is not the game")
+        subprocess.run([program, "0", "ten.exe"], env=self.env, cwd=self.product, check=True,
+                       capture_output=True, timeout=SHORT)
+        with open(game, "rb") as f:
+            if f.read() != data:
+                raise WalkFailed("the restore did not bring the game back")
 
     def stop(self):
         self.processes.stop()
@@ -228,7 +304,7 @@ def main():
         log(f"FAILED: {e}")
         log("processes: " + ", ".join(f"{' '.join(p.args[:2])} -> {p.poll()}"
                                       for p in walk.processes.procs))
-        for name in ("chooser", "second", "atspi", "xvfb"):
+        for name in ("chooser", "second", "svcsetup", "atspi", "xvfb"):
             text = walk.log_of(name)
             if text:
                 log(f"{name} said:\n{text}")
