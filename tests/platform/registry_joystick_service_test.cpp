@@ -1,11 +1,18 @@
 // This build's joystick service and driver port, and the recording fakes.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+
+#include <cstdio>
+#include <filesystem>
 
 #include <chrono>
 #include <thread>
 
+#include "platform/driver_socket.h"
 #include "platform/joystick.h"
+#include "platform/unique_fd.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -65,10 +72,40 @@ TEST(JoystickService, StartsTheSettingsProgramOnlyWhenTheHostHasOne) {
 }
 
 TEST(DriverPort, IsAbsentUnlessReplaced) {
+  TempDir runtime;  // no driver listens in this runtime folder
+  ScopedEnv env("XDG_RUNTIME_DIR", runtime.path().c_str());
   SetDriverPort(nullptr);
   DriverPort& port = SystemDriverPort();
   EXPECT_EQ(port.CreateFile("\\\\.\\VEXOR.VXD", 0, 0, 0, kFileFlagDeleteOnClose), kInvalidDriverHandle);
   EXPECT_EQ(port.LastError(), kErrorFileNotFound);
+
+  // A driver that listens: the port reaches only it, by its device name,
+  // and each code gets the driver's answer (0 taken, anything else not).
+  std::filesystem::create_directory(runtime.Host("tandrix"));
+  UniqueFd listener(::socket(AF_UNIX, SOCK_STREAM, 0));
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", DriverSocketPath().c_str());
+  ASSERT_EQ(::bind(listener.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(listener.get(), 1), 0);
+  std::thread driver([&] {
+    UniqueFd client(::accept(listener.get(), nullptr, nullptr));
+    unsigned char code;
+    while (::recv(client.get(), &code, 1, 0) == 1) {
+      const unsigned char answer = code <= 2 ? kDriverAnswerOk : kDriverAnswerRefused;
+      ::send(client.get(), &answer, 1, 0);
+    }
+  });
+  EXPECT_EQ(port.CreateFile("\\\\.\\OTHER.VXD", 0, 0, 0, 0), kInvalidDriverHandle);
+  const DriverHandle live = port.CreateFile("\\\\.\\vexor.vxd", 0, 0, 0, kFileFlagDeleteOnClose);
+  EXPECT_NE(live, kInvalidDriverHandle);
+  EXPECT_TRUE(port.DeviceIoControl(live, 1));
+  EXPECT_FALSE(port.DeviceIoControl(live, 9));
+  EXPECT_TRUE(port.DeviceIoControl(live, 2));
+  EXPECT_TRUE(port.CloseHandle(live));
+  EXPECT_FALSE(port.CloseHandle(live));
+  ::shutdown(listener.get(), SHUT_RDWR);  // wakes the stand-in should nothing have come
+  driver.join();
 
   auto log = std::make_shared<platform::testing::CallLog>();
   auto* fake = new platform::testing::RecordingDriverPort(log);

@@ -115,7 +115,7 @@ TEST(ToolHelp, EveryCommandAnswersHelpAndDoesNothingElse) {
       {"install", "--help"}, {"install", "-h"},      {"install", "dir", "--help"}, {"status", "--help"},
       {"status", "-h"},      {"start", "--help"},    {"start", "Tandmon", "-h"},   {"profile", "--help"},
       {"vcg", "show", "-h"}, {"reg", "--help"},      {"help", "install"},          {"--help"},
-      {"-h"}};
+      {"curves", "--svg", "out.svg", "--help"}, {"-h"}};
   for (const auto& args : asks) {
     SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
     auto r = RunTool(args, empty);
