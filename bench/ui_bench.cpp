@@ -131,7 +131,7 @@ void BM_TrayProgramResidentMemory(benchmark::State& state) {
   window.Create(cls, cls, [&](ui::HiddenWindow& w, unsigned msg, std::uintptr_t wp, std::intptr_t lp) -> long {
     if (msg == WM_CREATE) {
       app->Timers().SetTimer(3000, [&](unsigned) { ++ticks; });
-      app->Tray().AddIcon(ui::NotifyIcon{0, 666, 104, "Tandrix Monitor"});
+      app->Tray().AddIcon(ui::NotifyIcon{0, 666, 104, "Tandrix Monitor", {}, {}});
       return 0;
     }
     return w.DefWindowProc(msg, wp, lp);

@@ -1,6 +1,7 @@
 #include "customizer/game_files.h"
 
 #include "platform/dospath.h"
+#include "platform/fileops.h"
 #include "platform/profile.h"
 
 namespace {
@@ -16,6 +17,30 @@ std::string ReadGameText(const std::string& section, std::string_view key) {
 std::string ReadCurrentConfigName() {
   return platform::GetPrivateProfileString("Games", "Current", kDefaultCurrentConfig,
                                            kGameTextBuffer, kTandmonIni);
+}
+
+std::string ReadPlayerSubdir() {
+  constexpr std::size_t kPlayerBuffer = 80;
+  const std::string current =
+      platform::GetPrivateProfileString("Players", "Current", "Defaults", kPlayerBuffer, kTandmonIni);
+  int n = 1;
+  for (;; ++n) {
+    const std::string player = platform::GetPrivateProfileString(
+        "Players", "Player" + std::to_string(n), "", kPlayerBuffer, kTandmonIni);
+    if (player.empty() || player == current) break;
+  }
+  return platform::GetPrivateProfileString("Players", "SubDir" + std::to_string(n), "Defaults",
+                                           kPlayerBuffer, kTandmonIni);
+}
+
+std::string FindCurrentConfigFile(std::string_view name, std::string_view gamesDirectory) {
+  if (name.empty()) return {};
+  const std::string file(name);
+  for (const std::string& candidate : {ReadPlayerSubdir() + "\\" + file, "Defaults\\" + file,
+                                       std::string(gamesDirectory) + "\\" + file, file}) {
+    if (platform::IsRegularFile(candidate)) return candidate;
+  }
+  return {};
 }
 
 int ReadNewGame(std::string_view section) {

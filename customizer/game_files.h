@@ -22,6 +22,18 @@ inline constexpr int kBuiltInWinGameRows = 3;
 // Key Current of section Games in Tandmon.ini, "Generic.vcg" when missing.
 std::string ReadCurrentConfigName();
 
+// The folder of the current player's configurations, as the monitor finds
+// it in Tandmon.ini: SubDir<n> of the first Player<n> that is exactly
+// Current of Players; "Defaults" when there is none.
+std::string ReadPlayerSubdir();
+
+// The file of a configuration named by Current, looked for where the
+// monitor takes it from and in the same order: the player's folder, then
+// Defaults; then the DOS games' folder (gamesDirectory), which holds the
+// DOS games' files; last the name itself, relative or absolute. Empty when
+// none of them exists.
+std::string FindCurrentConfigFile(std::string_view name, std::string_view gamesDirectory);
+
 struct GameSection {
   std::string section;  // "Game%d"
   int newGame = 2;      // NewGame, 2 when missing

@@ -59,6 +59,8 @@ bool LoadGameList(GameList& list, const std::function<bool()>& keepGoing) {
   FreeGameList(list);
   // Read and parsed once: looking every key up in the file again would make
   // a long list take quadratic time.
+  // Taken before the read: a change made while it reads is seen next time.
+  list.stamp = platform::GetFileStamp(GamesIniPath());
   const platform::PrivateProfile ini(GamesIniPath());
   for (int n = 1;; ++n) {
     // How often a long load looks whether the program is asked to end.
@@ -83,12 +85,15 @@ bool LoadGameList(GameList& list, const std::function<bool()>& keepGoing) {
 void FreeGameList(GameList& list) {
   list.entries.clear();
   list.byExe.clear();
+  list.stamp = {};
 }
 
 void LoadMonitorSettings(MonitorState& state) {
   // The whole working directory is used: a product directory with a long
   // path must not silently lose its settings.
+  state.settingsStamp = platform::GetFileStamp(SettingsIniPath());
   const platform::PrivateProfile ini(SettingsIniPath());
+  state.notify = ini.GetInt("Defaults", "Notify", 1);
   state.showJoystick = ini.GetInt("Defaults", "ShowJoystick", 1);
   state.currentPlayer = ini.GetString("Players", "Current", "Defaults", kPlayerBuffer);
   int n = 1;

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/fileops.h"
+
 struct MonitorState;
 
 // Buffer sizes of the values read from the two files (a value keeps at most
@@ -52,6 +54,8 @@ struct GameList {
   std::vector<std::shared_ptr<GameEntry>> entries;
   // Positions of the entries by GameExe, in list order.
   std::unordered_map<std::string, std::vector<std::size_t>, NoCaseHash, NoCaseEqual> byExe;
+  // games.ini as it was when the list was read.
+  platform::FileStamp stamp;
 
   std::size_t size() const { return entries.size(); }
   bool empty() const { return entries.empty(); }
@@ -73,8 +77,8 @@ std::string SettingsIniPath();  // "<working dir>\Tandmon.ini"
 bool LoadGameList(GameList& list, const std::function<bool()>& keepGoing = {});
 void FreeGameList(GameList& list);
 
-// Reads showJoystick, currentPlayer, playerSubdir, customizerPath and
-// defaultConfigPath from Tandmon.ini, with their defaults.
+// Reads showJoystick, currentPlayer, playerSubdir, customizerPath,
+// defaultConfigPath and notify from Tandmon.ini, with their defaults.
 void LoadMonitorSettings(MonitorState& state);
 
 // Adds a title to the Games section of Tandmon.ini unless it is there.

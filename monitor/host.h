@@ -32,6 +32,10 @@ inline constexpr unsigned kHelpContents = HELP_CONTENTS;
 inline constexpr int kIddInstructions = 107;
 inline constexpr int kIddJoystickPrompt = 144;
 
+// Sent to the running monitor's hidden window by other programs (tandrix
+// status): answered with 1 while the monitor is suspended, else 0.
+inline constexpr unsigned kMonitorStateQuery = WM_USER + 1;
+
 // The watch timer: requested id 1, every 3000 ms, no window.
 inline constexpr unsigned kWatchTimerRequestId = 1;
 inline constexpr unsigned kWatchTimerMs = 3000;
@@ -49,6 +53,12 @@ class MonitorHost {
   // The instructions dialog 107 for the game at this position of the game
   // list, modal; returns its end code (2).
   virtual int ShowInstructions(MonitorState& state, int position) = 0;
+  // The same dialog, offered by a tick: a host with a message loop shows it
+  // once the tick has returned, so the watch goes on while it is open (the
+  // game may end behind it). At most one is open; a newer one replaces it.
+  virtual void OfferInstructions(MonitorState& state, int position) {
+    ShowInstructions(state, position);
+  }
   // The joystick prompt 144, modal: kIdYes (6) for OK, kIdNo (7) for Cancel.
   // Its check box may change state.showJoystick and Tandmon.ini.
   virtual int ShowJoystickPrompt(MonitorState& state) = 0;

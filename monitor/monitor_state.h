@@ -27,6 +27,8 @@ struct MonitorState {
   std::string playerSubdir = "Defaults";
   std::string customizerPath = "TandCfg.exe";
   std::string defaultConfigPath = "defaults\\Joy3D.vcg";
+  int notify = 1;  // 0: no desktop notification when the configuration changes
+  platform::FileStamp settingsStamp;  // Tandmon.ini as it was last read
 
   // --- the game list (games.ini) -------------------------------------------
   GameList games;
@@ -34,6 +36,10 @@ struct MonitorState {
   // --- watcher -------------------------------------------------------------
   std::string currentConfig;   // configuration name or path last made live
   std::string runningGameExe;  // listed game made live and still running
+  // What the driver has now, for the player to see: the file last made
+  // live and, for a listed game's configuration, the game's title.
+  std::string liveConfig;
+  std::string liveTitle;
   bool customizerSeen = false;
   bool quakeHandled = false;
   bool serviceHandled = false;

@@ -57,7 +57,8 @@ void GameMadeLive(MonitorState& state, GameEntry& entry, std::size_t position,
   if (!Contains(lower, "chicken.vcg") && !Contains(lower, "train.vcg")) {
     platform::WritePrivateProfileString("Games", "Current", entry.configName, SettingsIniPath());
   }
-  if (entry.newGame == 1) state.host->ShowInstructions(state, static_cast<int>(position));
+  state.liveTitle = entry.title;
+  if (entry.newGame == 1) state.host->OfferInstructions(state, static_cast<int>(position));
 }
 
 // A listed game's process was found and its configuration is not live yet.
@@ -155,9 +156,8 @@ int RegisterGame(MonitorState& state, const std::string& processDir, const std::
     return GameEnded(state);
   }
   platform::CopyFile(src, dst, true);
-  if (ActivateConfig(state, dst, "") == 0) {
-    platform::WritePrivateProfileString("Games", "Current", name, SettingsIniPath());
-  }
+  const bool live = ActivateConfig(state, dst, "") == 0;
+  if (live) platform::WritePrivateProfileString("Games", "Current", name, SettingsIniPath());
   std::string title;
   ReadConfigToken(state, "APPLICATION_NAME", title, kTitleBuffer, name);
   // games.ini drops the quotes of a quoted value when it is read back; the
@@ -168,6 +168,7 @@ int RegisterGame(MonitorState& state, const std::string& processDir, const std::
   // An entry without a title would end the game list where it stands, and
   // the game would be registered again at every tick.
   if (title.empty()) title = exeName.substr(0, kTitleBuffer - 1);
+  if (live) state.liveTitle = title;
 
   const std::string section = "Game" + std::to_string(state.games.size() + 1);
   const std::string games = GamesIniPath();
@@ -246,6 +247,8 @@ int ActivateConfig(MonitorState& state, std::string_view path, std::string_view 
     state.promptShown = false;
     state.storeOutage = false;
     state.currentConfig = recordName.empty() ? path : recordName;
+    state.liveConfig = path;
+    state.liveTitle.clear();
   } else if (r == -1 && why.kind == MVA_ActivateError::kStore) {
     // Nothing is recorded, so the activation is tried again at the next
     // occasion; the outage is logged once, with its cause.
@@ -278,6 +281,17 @@ int ActivateConfig(MonitorState& state, std::string_view path, std::string_view 
   return r;
 }
 
+// games.ini and Tandmon.ini are read again when they have changed since the
+// last read (a game added, another default chosen), so a change counts from
+// the next tick without a restart. Unchanged files cost one stat each.
+static void ReadChangedFiles(MonitorState& state) {
+  if (platform::GetFileStamp(GamesIniPath()) != state.games.stamp) {
+    FreeGameList(state.games);
+    LoadGameList(state.games);
+  }
+  if (platform::GetFileStamp(SettingsIniPath()) != state.settingsStamp) LoadMonitorSettings(state);
+}
+
 int WatchTick(MonitorState& state) {
   auto snapshot = platform::CreateProcessSnapshot();
   if (!snapshot) return 0;
@@ -288,6 +302,7 @@ int WatchTick(MonitorState& state) {
     LogMessageText(change);
     state.currentConfig.clear();
   }
+  ReadChangedFiles(state);
 
   platform::ProcessEntry process;
   if (!snapshot->First(process)) {

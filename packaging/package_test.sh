@@ -31,7 +31,8 @@ echo "$deb"
 
 echo "== dpkg-deb -c"
 dpkg-deb -c "$deb" | tee "$work/contents" | sed 's/^/  /'
-dpkg-deb -f "$deb" Package Version Depends | sed 's/^/  /'
+dpkg-deb -f "$deb" Package Version Depends Recommends | sed 's/^/  /'
+check "recommends the desktop's help viewer" bash -c "dpkg-deb -f '$deb' Recommends | grep -qw xdg-utils"
 has() { grep -q " \./usr/$1\$" "$work/contents"; }
 for f in bin/tandrix bin/Tandmon lib/tandrix/libtandrix_ui_qt.so \
          share/tandrix/Tandmon.ini share/tandrix/games.ini share/tandrix/defaults/Joy3D.vcg \
@@ -124,6 +125,38 @@ for p in "${programs[@]}"; do
 done
 check "no module copied beside them" test ! -e "$other/libtandrix_ui_qt.so"
 
+echo "== a display of our own"
+if command -v Xvfb >/dev/null; then
+  exec 5<> <(:)
+  Xvfb -displayfd 5 -nolisten tcp -screen 0 800x600x24 >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 display <&5 || display=""
+  exec 5>&-
+  export DISPLAY=":$display"
+else
+  export TANDRIX_HEADLESS=1
+fi
+
+if [[ " ${programs[*]} " == *" Chooser "* ]] && [ -n "${DISPLAY:-}" ]; then
+  echo "== first use: the customizer's menu entry before any install"
+  menu_exec=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/tandrix-customizer.desktop")
+  # shellcheck disable=SC2086
+  (exec $menu_exec >"$work/first.log" 2>&1) &
+  chooser_pid=$!
+  window=no
+  for _ in $(seq 1 200); do
+    if xwininfo -root -tree 2>/dev/null | grep -q '"Customizer Utility V4.71"'; then window=yes; break; fi
+    sleep 0.1
+  done
+  cat "$work/first.log"
+  check "a window titled Customizer Utility V4.71 appears" test "$window" = yes
+  check "the player's folder was made on the way" test -f "$player/Tandmon.ini"
+  check "and the monitor was not put into autostart" test ! -e "$XDG_CONFIG_HOME/autostart/tandrix-monitor.desktop"
+  kill "$chooser_pid" 2>/dev/null || true
+  wait "$chooser_pid" 2>/dev/null || true
+  chooser_pid=""
+fi
+
 echo "== tandrix install (the player's folder)"
 out=$("$bin/tandrix" install)
 echo "$out"
@@ -138,19 +171,9 @@ out=$(cd "$player" && tstatus)
 echo "$out"
 check "not running" grep -q '^monitor: *not running' <<<"$out"
 check "player" grep -q '^player: *Player One' <<<"$out"
-check "default configuration" grep -q 'defaults\\Joy3D.vcg' <<<"$out"
+check "default configuration" grep -q "^default configuration: *$player/defaults/Joy3D.vcg\$" <<<"$out"
 
 echo "== Tandmon with a display, from the unpacked root"
-if command -v Xvfb >/dev/null; then
-  exec 5<> <(:)
-  Xvfb -displayfd 5 -nolisten tcp -screen 0 800x600x24 >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  read -r -t 20 display <&5 || display=""
-  exec 5>&-
-  export DISPLAY=":$display"
-else
-  export TANDRIX_HEADLESS=1
-fi
 # Started by the menu entry's own command (tandrix start puts it in the
 # player's folder); exec keeps its process id.
 menu_exec=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/tandrix-monitor.desktop")
@@ -171,7 +194,7 @@ out=$(tstatus)
 echo "$out"
 check "status: the driver's part" grep -q '^driver: ' <<<"$out"
 check "status: running in the player's folder" grep -q "^monitor: *running (process [0-9]*) in $player\$" <<<"$out"
-check "status: live configuration" grep -qi '^live configuration: .*defaults\\joy3d.vcg' <<<"$out"
+check "status: live configuration, a path of this machine" grep -qi "^live configuration: *$player/defaults/joy3d.vcg\$" <<<"$out"
 json=$(tstatus --json)
 check "status --json parses" python3 -c 'import json,sys; d=json.loads(sys.argv[1]); assert d["monitor"]["running"] and d["productFolder"] and "missing" in d["driver"]' "$json"
 

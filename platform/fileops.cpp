@@ -128,6 +128,17 @@ bool IsRegularFile(std::string_view path) {
   return StatPath(path, st) && S_ISREG(st.st_mode);
 }
 
+FileStamp GetFileStamp(std::string_view path) {
+  FileStamp stamp;
+  struct stat st;
+  if (!StatPath(path, st)) return stamp;
+  stamp.exists = true;
+  stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+  stamp.size = static_cast<std::int64_t>(st.st_size);
+  stamp.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return stamp;
+}
+
 bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists) {
   struct stat st;
   if (!StatPath(src, st) || S_ISDIR(st.st_mode)) return false;

@@ -31,6 +31,18 @@ bool SameBytesFrom(std::string_view a, std::string_view b, std::int64_t offset);
 // games.ini or defaults\ (names compared without regard to case).
 bool IsProductFolder(std::string_view dir);
 
+// What tells one version of a file from the next without reading it: a
+// replacement through a temporary file brings a new inode, an edit in place
+// a new time or size. A missing file has a stamp of its own.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp GetFileStamp(std::string_view path);
+
 // Copies src to dst. With failIfExists an existing dst is kept and the copy
 // fails; otherwise dst is replaced (through a temporary file and a rename).
 bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists);

@@ -50,7 +50,17 @@ int Profile(const Args& a) {
 const Command kProfile("profile",
                        "profile get FILE SECTION KEY [DEFAULT] | int FILE SECTION KEY DEFAULT | "
                        "set FILE SECTION KEY VALUE",
-                       Profile);
+                       Profile,
+                       "Keyed access to ini files (Tandmon.ini, games.ini), as the programs read\n"
+                       "and write them; FILE may be a DOS or a host path.\n"
+                       "\n"
+                       "  get FILE SECTION KEY [DEFAULT]  prints the value, or DEFAULT (empty) when\n"
+                       "                                  the file, section or key is missing\n"
+                       "  int FILE SECTION KEY DEFAULT    prints the value's leading number, or\n"
+                       "                                  DEFAULT\n"
+                       "  set FILE SECTION KEY VALUE      writes the value where the key stands, or\n"
+                       "                                  adds the key (and the section and file);\n"
+                       "                                  every other line stays as it is\n");
 
 }  // namespace
 }  // namespace tools

@@ -451,7 +451,18 @@ int Reg(const Args& a) {
   return UsageError("reg needs export or import, not " + a[0]);
 }
 
-const Command kReg("reg", "reg export [KEY] | import FILE", Reg);
+const Command kReg(
+    "reg", "reg export [KEY] | import FILE", Reg,
+    "The registry store (the joystick settings the driver reads) as REGEDIT4 text.\n"
+    "\n"
+    "  export [KEY]  prints the whole store, or KEY (HKEY_LOCAL_MACHINE\\... or a\n"
+    "                path below it) with its subkeys, as regedit writes it\n"
+    "  import FILE   applies a REGEDIT4 file: its keys and values are set, \"[-KEY]\"\n"
+    "                deletes a key and \"name\"=- a value; a file with a mistake\n"
+    "                anywhere changes nothing\n"
+    "\n"
+    "The store is the one \"tandrix status\" names: TANDRIX_REGISTRY, else the one\n"
+    "the current product folder records, else ~/.config/tandrix/registry.db.\n");
 
 }  // namespace
 }  // namespace tools

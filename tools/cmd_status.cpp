@@ -15,6 +15,7 @@
 
 #include "driver/report.h"
 #include "monitor/gamelist.h"
+#include "monitor/host.h"
 #include "monitor/monitor_state.h"
 #include "platform/dospath.h"
 #include "platform/joystick.h"
@@ -35,6 +36,7 @@ struct RunningMonitor {
   int pid = 0;
   fs::path folder;
   std::string registryVariable;  // its TANDRIX_REGISTRY, if set
+  bool suspended = false;
 };
 
 // The monitor that listens on its instance socket, its folder and the store
@@ -44,6 +46,12 @@ std::optional<RunningMonitor> FindMonitor() {
   if (pid == 0) return std::nullopt;
   RunningMonitor monitor;
   monitor.pid = pid;
+  // A monitor too busy to answer within a second is taken as watching.
+  constexpr int kAnswerWithinMs = 1000;
+  long answer = 0;
+  if (ui::SendInstanceMessage(kMonitorClass, kMonitorStateQuery, 0, 0, &answer, kAnswerWithinMs)) {
+    monitor.suspended = answer == 1;
+  }
   const fs::path proc = "/proc/" + std::to_string(pid);
   std::error_code ec;
   monitor.folder = fs::read_symlink(proc / "cwd", ec);
@@ -126,6 +134,14 @@ std::string LiveConfiguration(const std::string& storePath, std::string& why) {
   return file;
 }
 
+// A path as the player knows it on this machine: Z:\home\ann\... becomes
+// /home/ann/...; a relative one is taken from the current directory.
+std::string HostPath(const std::string& path) {
+  if (path.empty()) return path;
+  const std::optional<std::string> host = platform::ToHostPath(path);
+  return host ? *host : path;
+}
+
 std::string Json(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
@@ -170,7 +186,7 @@ int Status(const Args& a) {
   const Store store =
       StoreOf(monitor ? monitor->registryVariable : (variable != nullptr ? variable : ""), folder);
   std::string liveWhy;
-  const std::string live = LiveConfiguration(store.path, liveWhy);
+  const std::string live = HostPath(LiveConfiguration(store.path, liveWhy));
 
   std::optional<std::string> player, playerFolder, defaultConfig;
   if (folder) {
@@ -179,8 +195,8 @@ int Status(const Args& a) {
       MonitorState settings;
       LoadMonitorSettings(settings);
       player = settings.currentPlayer;
-      playerFolder = settings.playerSubdir;
-      defaultConfig = settings.defaultConfigPath;
+      playerFolder = HostPath(settings.playerSubdir);
+      defaultConfig = HostPath(settings.defaultConfigPath);
       platform::SetCurrentDirectory(back);
     }
   }
@@ -194,8 +210,9 @@ int Status(const Args& a) {
   const int result = driver.missing.empty() ? 0 : 1;
 
   if (json) {
-    std::printf("{\"monitor\": {\"running\": %s, \"pid\": %s, \"folder\": %s},\n",
-                monitor ? "true" : "false", monitor ? std::to_string(monitor->pid).c_str() : "null",
+    std::printf("{\"monitor\": {\"running\": %s, \"suspended\": %s, \"pid\": %s, \"folder\": %s},\n",
+                monitor ? "true" : "false", monitor && monitor->suspended ? "true" : "false",
+                monitor ? std::to_string(monitor->pid).c_str() : "null",
                 monitor ? Json(monitor->folder.string()).c_str() : "null");
     std::printf(" \"productFolder\": %s,\n",
                 folder ? Json(folder->string()).c_str() : "null");
@@ -217,8 +234,8 @@ int Status(const Args& a) {
     return result;
   }
   if (monitor) {
-    std::printf("monitor:               running (process %d) in %s\n", monitor->pid,
-                monitor->folder.c_str());
+    std::printf("monitor:               %s (process %d) in %s\n", monitor->suspended ? "suspended" : "running",
+                monitor->pid, monitor->folder.c_str());
   } else {
     std::printf("monitor:               not running\n");
   }
@@ -248,11 +265,13 @@ int Status(const Args& a) {
 
 const Command kStatus(
     "status", "status [--json]", Status,
-    "Tells whether a monitor runs and in which product folder, which configuration\n"
-    "is live, the registry store in use (and why that one), the player and the\n"
-    "default configuration, and whether the driver runs, which device it reads and\n"
-    "which configuration it applies. The product folder is the running monitor's, else the\n"
-    "current folder when it is one, else the player's own ($XDG_DATA_HOME/tandrix).\n"
+    "Tells whether a monitor runs (or is suspended) and in which product folder,\n"
+    "which configuration is live, the registry store in use (and why that one), the\n"
+    "player with the folder of their configurations, the default configuration, and\n"
+    "whether the driver runs, which device it reads and which configuration it\n"
+    "applies. Paths are this machine's own (/home/...). The product folder is the\n"
+    "running monitor's, else the current folder when it is one, else the player's\n"
+    "own ($XDG_DATA_HOME/tandrix).\n"
     "\n"
     "\n"
     "Ends with 1 when the driver lacks something (/dev/uinput, a six-axis device),\n"

@@ -200,7 +200,19 @@ int Vcg(const Args& a) {
   return UsageError("unknown vcg word " + a[0]);
 }
 
-const Command kVcg("vcg", "vcg rewrite IN [OUT] | show FILE | driver FILE | activate FILE", Vcg);
+const Command kVcg(
+    "vcg", "vcg rewrite IN [OUT] | show FILE | driver FILE | activate FILE", Vcg,
+    "Configuration files (.vcg), DOS or host paths.\n"
+    "\n"
+    "  rewrite IN [OUT]  reads IN and writes it again as the customizer saves it,\n"
+    "                    to OUT or over IN\n"
+    "  show FILE         what the file says: title, type, level and orientation,\n"
+    "                    axis maps, sensitivities and button functions\n"
+    "  driver FILE       what the driver is given for it: level, orientation, axis\n"
+    "                    map, filter and the fixed-point sensitivity and axis tables\n"
+    "  activate FILE     makes FILE the live configuration in the registry store,\n"
+    "                    as the monitor does, and prints the result: 0 live, -1 not\n"
+    "                    read or not written, -2 no joystick slot bound to the driver\n");
 
 }  // namespace
 }  // namespace tools

@@ -58,6 +58,10 @@ std::string AutostartEntry(const fs::path& monitor, const fs::path& productFolde
          "Name=Tandrix Monitor\n"
          "Comment=Makes the tuning of the game being played live for the Tandrix\n"
          "Icon=tandrix\n"
+         // Once the package is removed the program is gone and the entry
+         // stays in the player's folder: a desktop skips an entry whose
+         // TryExec is missing instead of failing at every login.
+         "TryExec=" + EscapeString(monitor.string()) + "\n"
          "Exec=" + ExecArgument(monitor.string()) + "\n"
          "Path=" + EscapeString(productFolder.string()) + "\n"
          "Terminal=false\n"

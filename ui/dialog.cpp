@@ -402,6 +402,11 @@ int CDialog::DoModal(DialogHost& host) {
   return host.RunModal(*this);
 }
 
+int CDialog::DoModeless(DialogHost& host) {
+  if (model_ != nullptr) return -1;
+  return host.RunModeless(*this);
+}
+
 void CDialog::EndDialog(int result) {
   if (model_ != nullptr) model_->End(result);
 }

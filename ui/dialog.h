@@ -157,6 +157,9 @@ class CDialog {
   // given one); returns the EndDialog code, -1 when it could not be shown.
   int DoModal();
   int DoModal(DialogHost& host);
+  // As DoModal, but the program's other windows stay usable meanwhile
+  // (DialogHost::RunModeless).
+  int DoModeless(DialogHost& host);
   void EndDialog(int result);
   // Exchanges all values (DoDataExchange); false when a check failed. When
   // saving fails, the members exchanged before the failing check hold what

@@ -38,6 +38,11 @@ class DialogHost {
   // its modal loop until EndDialog. Returns the code given to EndDialog, or
   // -1 when the dialog could not be created.
   virtual int RunModal(CDialog& dialog) = 0;
+  // The same, but the program's other windows (a tray menu, another dialog)
+  // keep taking input while this one is open. The caller still waits for
+  // the end code; the loop runs meanwhile. Hosts without a person to wait
+  // for run it as RunModal.
+  virtual int RunModeless(CDialog& dialog) { return RunModal(dialog); }
   // Shows a message box (MB_* flags) and returns the button chosen (IDOK,
   // IDCANCEL, IDYES, IDNO ...). An empty caption reads "Error".
   virtual int MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
@@ -73,6 +78,12 @@ struct NotifyIcon {
   unsigned callbackMessage = 0;  // carried back with every mouse event
   int iconId = 0;                // icon resource
   std::string tip;               // cut to kMaxTipLength characters
+  // A message shown once beside the icon (a desktop notification) by the
+  // AddIcon or ModifyIcon that carries it; nothing when info is empty. A
+  // desktop without a notification service shows nothing, and the call
+  // succeeds all the same.
+  std::string infoTitle;
+  std::string info;
 };
 
 inline constexpr std::size_t kMaxTipLength = 63;

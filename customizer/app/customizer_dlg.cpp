@@ -53,8 +53,9 @@ CCustomizerDlg::CCustomizerDlg() : CDialog(CustomizerTemplate()) {
   OnCommandId(kIdmHelpContents, [this] { OnHelp(); });
 
   const std::string current = ReadCurrentConfigName();
-  std::string candidate = "Defaults\\" + current;
-  if (!platform::FileExists(candidate)) candidate = platform::FileExists(current) ? current : "";
+  // Where the monitor took it from: a DOS game's file is in games, a
+  // player's own copy in the player's folder.
+  const std::string candidate = FindCurrentConfigFile(current, GamesDirectory());
   if (!candidate.empty() && LoadReplacing(settings_, candidate) == LoadError::None) {
     currentPath_ = candidate;
     displayName_ = DisplayNameOf(candidate);
@@ -405,5 +406,9 @@ void CCustomizerDlg::OnModes() {
 // The help file sits beside the program; where it cannot be shown the
 // viewer of its readable companion is started instead, never waited for.
 void CCustomizerDlg::OnHelp() {
-  ui::WinHelp(ProgramDirectory() + "\\" + std::string(kHelpFile), HELP_CONTEXT, kHelpContext);
+  // A desktop without a viewer (no xdg-open) would otherwise do nothing.
+  std::string why;
+  if (!ui::WinHelp(ProgramDirectory() + "\\" + std::string(kHelpFile), HELP_CONTEXT, kHelpContext, &why)) {
+    MessageBox("Help cannot be shown: " + why + ".", AppTitle(), MB_OK | MB_ICONEXCLAMATION);
+  }
 }

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
                  "Chooser: %s is not a product folder (no Tandmon.ini, games.ini or defaults\\).\n"
                  "Make one with \"tandrix install\" (the player's folder) or \"tandrix install DIR\",\n"
                  "then start the customizer there, or run \"tandrix start Chooser\".\n",
-                 platform::CurrentDirectory().c_str());
+                 // The player knows the folder by its own path, not as Z:\...
+                 platform::ToHostPath(platform::CurrentDirectory()).value_or(platform::CurrentDirectory()).c_str());
     return 1;
   }
   ui::SetApplication(app.get());

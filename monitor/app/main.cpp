@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
                  "Tandmon: %s is not a product folder (no Tandmon.ini, games.ini or defaults\\).\n"
                  "Make one with \"tandrix install\" (the player's folder) or \"tandrix install DIR\",\n"
                  "then start the monitor there, or run \"tandrix start Tandmon\".\n",
-                 platform::CurrentDirectory().c_str());
+                 // The player knows the folder by its own path, not as Z:\...
+                 platform::ToHostPath(platform::CurrentDirectory()).value_or(platform::CurrentDirectory()).c_str());
     return 1;
   }
   // Taken before the front end sees the arguments: Qt removes those it

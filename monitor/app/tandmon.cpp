@@ -25,8 +25,25 @@ void UiMonitorHost::KillWatchTimer(unsigned timerId) { app_.Timers().KillTimer(t
 unsigned UiMonitorHost::SetWatchTimer() { return app_.Timers().SetTimer(kWatchTimerMs, tick_); }
 
 int UiMonitorHost::ShowInstructions(MonitorState& state, int position) {
+  // One instructions window at a time: a newer game start replaces it.
+  if (openInstructions_ != nullptr) openInstructions_->EndDialog(IDCANCEL);
   CInstructionsDlg dlg(state, position);
-  return dlg.DoModal(app_.Dialogs());
+  openInstructions_ = &dlg;
+  // The tray's menu stays usable while the player reads.
+  const int result = dlg.DoModeless(app_.Dialogs());
+  if (openInstructions_ == &dlg) openInstructions_ = nullptr;
+  return result;
+}
+
+// Shown once the tick has returned and the watch timer runs again: the
+// window often opens behind a full-screen game, and the game may end while
+// nobody has closed it. The watch goes on under it.
+void UiMonitorHost::OfferInstructions(MonitorState& state, int position) {
+  std::weak_ptr<bool> alive = alive_;
+  app_.Post([this, alive, &state, position] {
+    if (alive.expired() || !window_.IsWindow()) return;
+    ShowInstructions(state, position);
+  });
 }
 
 int UiMonitorHost::ShowJoystickPrompt(MonitorState& state) {
@@ -156,6 +173,8 @@ long TandmonApp::WindowProc(ui::HiddenWindow& window, unsigned message, std::uin
     case kTrayCallbackMessage:
       OnTrayNotify(static_cast<unsigned>(lParam));
       break;
+    case kMonitorStateQuery:
+      return state_.suspended ? 1 : 0;
     default:
       break;
   }
@@ -222,6 +241,7 @@ void TandmonApp::OnWatchTimer(unsigned) {
   inTick_ = true;
   WatchTick(state_);
   inTick_ = false;
+  if (!closed_) ShowLiveChange();
   if (closed_) {
     // Closed while the tick showed a dialog: the tick has set the timer
     // again on its way out.
@@ -244,8 +264,8 @@ void TandmonApp::SuspendOrResume() {
   }
   if (!state_.suspended) {
     RemoveTrayIcon();
-    state_.iconAdded = AddTrayIcon(kIdiSuspended);
     state_.suspended = true;
+    state_.iconAdded = AddTrayIcon(kIdiSuspended);
     host_.KillWatchTimer(state_.timerId);
     if (trayMenu_ != nullptr) trayMenu_->SetItemText(kSuspendPosition, "&Resume");
   } else {
@@ -283,8 +303,46 @@ bool TandmonApp::AddTrayIcon(int iconId) {
   icon.id = kTrayIconId;
   icon.callbackMessage = kTrayCallbackMessage;
   icon.iconId = iconId;
-  icon.tip = std::string(MonitorString(kIdsTrayTip).substr(0, ui::kMaxTipLength));
+  icon.tip = TrayTip().substr(0, ui::kMaxTipLength);
+  shownConfig_ = state_.liveConfig;
+  shownTitle_ = state_.liveTitle;
   return app_.Tray().AddIcon(icon);
+}
+
+std::string TandmonApp::TrayTip() const {
+  const std::string suspended = state_.suspended ? ", suspended" : "";
+  if (state_.liveConfig.empty()) return std::string(MonitorString(kIdsTrayTip)) + suspended;
+  std::string dir, file;
+  SplitExePath(state_.liveConfig, dir, file);
+  std::string what = state_.liveTitle;
+  if (what.empty() && platform::EqualsNoCase(state_.liveConfig, state_.defaultConfigPath)) what = "default";
+  return std::string(MonitorString(kIdsTandrix)) + ": " + (what.empty() ? file : what + " (" + file + ")") +
+         suspended;
+}
+
+void TandmonApp::ShowLiveChange() {
+  if (!state_.iconAdded) return;
+  if (state_.liveConfig == shownConfig_ && state_.liveTitle == shownTitle_) return;
+  shownConfig_ = state_.liveConfig;
+  shownTitle_ = state_.liveTitle;
+  ui::NotifyIcon icon;
+  icon.id = kTrayIconId;
+  icon.callbackMessage = kTrayCallbackMessage;
+  icon.iconId = trayIconId_;
+  icon.tip = TrayTip().substr(0, ui::kMaxTipLength);
+  if (state_.notify != 0 && !state_.liveConfig.empty()) {
+    std::string dir, file;
+    SplitExePath(state_.liveConfig, dir, file);
+    icon.infoTitle = MonitorString(kIdsTandrix);
+    if (!state_.liveTitle.empty()) {
+      icon.info = state_.liveTitle + ": its configuration " + file + " is live.";
+    } else if (platform::EqualsNoCase(state_.liveConfig, state_.defaultConfigPath)) {
+      icon.info = "The default configuration " + file + " is live again.";
+    } else {
+      icon.info = file + " is live.";
+    }
+  }
+  app_.Tray().ModifyIcon(icon);
 }
 
 void TandmonApp::RemoveTrayIcon() { app_.Tray().DeleteIcon(kTrayIconId); }

@@ -22,6 +22,8 @@
 
 // MonitorHost over the ui module: the watch timer on the application's
 // timers, the dialogs on its dialog host.
+class CInstructionsDlg;
+
 class UiMonitorHost : public MonitorHost {
  public:
   using TickProc = std::function<void(unsigned timerId)>;
@@ -31,6 +33,7 @@ class UiMonitorHost : public MonitorHost {
   void KillWatchTimer(unsigned timerId) override;
   unsigned SetWatchTimer() override;
   int ShowInstructions(MonitorState& state, int position) override;
+  void OfferInstructions(MonitorState& state, int position) override;
   int ShowJoystickPrompt(MonitorState& state) override;
   int ShowMessage(int textId, std::string_view text, std::string_view caption,
                   unsigned style) override;
@@ -42,6 +45,11 @@ class UiMonitorHost : public MonitorHost {
   ui::Application& app_;
   ui::HiddenWindow& window_;
   TickProc tick_;
+  // The instructions window that is open, if any.
+  CInstructionsDlg* openInstructions_ = nullptr;
+  // Gone with the host: an offer still waiting on the loop then shows
+  // nothing.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class TandmonApp {
@@ -68,6 +76,9 @@ class TandmonApp {
   const ui::Menu* TrayMenu() const { return trayMenu_; }
   // The icon the tray shows or would show (104, or 139 while suspended).
   int TrayIconId() const { return trayIconId_; }
+  // The icon's tip: the live configuration, and whether the monitor is
+  // suspended ("Tandrix: Quake (quake.vcg)").
+  std::string TrayTip() const;
   // What making the default configuration live at start-up returned (0
   // live, as ActivateConfig).
   int DefaultActivation() const { return defaultActivation_; }
@@ -87,6 +98,9 @@ class TandmonApp {
   void Refuse(const std::string& why);
   bool AddTrayIcon(int iconId);
   void RemoveTrayIcon();
+  // After a tick: the tip follows what is live, and a notification says
+  // when a game's configuration or the default has been made live.
+  void ShowLiveChange();
 
   ui::Application& app_;
   ui::HiddenWindow window_;
@@ -103,4 +117,7 @@ class TandmonApp {
   int deferredSuspends_ = 0;
   bool closed_ = false;
   int defaultActivation_ = 0;
+  // What the tip and the last notification told (liveConfig, liveTitle).
+  std::string shownConfig_;
+  std::string shownTitle_;
 };

@@ -38,6 +38,13 @@ void SetCurrent(const std::string& name) {
   platform::WritePrivateProfileString("Games", "Current", name, "Tandmon.ini");
 }
 
+// The current player keeps their configurations in folder.
+void SetPlayerFolder(const std::string& folder) {
+  platform::WritePrivateProfileString("Players", "Current", "Ann", "Tandmon.ini");
+  platform::WritePrivateProfileString("Players", "Player1", "Ann", "Tandmon.ini");
+  platform::WritePrivateProfileString("Players", "SubDir1", folder, "Tandmon.ini");
+}
+
 // quake.vcg of the product with whole lines replaced.
 std::string QuakeWith(const custtest::ProductDir& p, const std::string& from, const std::string& to) {
   std::string text = p.dir.Read("games/quake.vcg");
@@ -68,17 +75,26 @@ TEST(ChooserStart, OpensTheConfigurationLastMadeLive) {
   const std::vector<Row> rows = {
       {"Generic when the monitor named none", [](const custtest::ProductDir&) {}, "Generic",
        kIdsWindows95, true, kDisabled},
-      {"the Defaults copy before the folder's own",
+      {"the player's folder first, as the monitor takes it",
        [](const custtest::ProductDir& p) {
          SetCurrent("quake.vcg");
+         SetPlayerFolder("ann");
+         p.dir.Write("ann/quake.vcg", custtest::Vcg("Quake Ann", "BEGINNER", "HORIZONTAL"));
+         p.dir.Write("defaults/quake.vcg", custtest::Vcg("Quake Defaults", "BEGINNER", "HORIZONTAL"));
+       },
+       "Quake Ann", kIdsWindows95, true, BST_CHECKED},
+      {"the Defaults copy before the DOS games' and the folder's own",
+       [](const custtest::ProductDir& p) {
+         SetCurrent("quake.vcg");
+         SetPlayerFolder("ann");
          p.dir.Write("defaults/quake.vcg", custtest::Vcg("Quake Defaults", "BEGINNER", "HORIZONTAL"));
          p.dir.Write("quake.vcg", p.dir.Read("games/quake.vcg"));
        },
        "Quake Defaults", kIdsWindows95, true, BST_CHECKED},
-      {"the folder's own copy when Defaults has none",
-       [](const custtest::ProductDir& p) {
+      {"a DOS game's file in games",
+       [](const custtest::ProductDir&) {
          SetCurrent("QUAKE.VCG");
-         p.dir.Write("quake.vcg", p.dir.Read("games/quake.vcg"));
+         SetPlayerFolder("ann");
        },
        "Quake", kIdsDos, false, BST_CHECKED},
       {"a game without NewGame",

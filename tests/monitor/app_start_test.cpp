@@ -46,7 +46,7 @@ TEST_F(TandmonTest, StartMakesTheDefaultLiveAndTheIconComesWithTheFirstTick) {
   auto icon = app.FakeTrayHost().Icon(kTrayIconId);
   ASSERT_TRUE(icon.has_value());
   EXPECT_EQ(icon->iconId, 104);
-  EXPECT_EQ(icon->tip, "Tandrix Monitor");
+  EXPECT_EQ(icon->tip, "Tandrix: default (Joy2D.vcg)");
   EXPECT_EQ(icon->callbackMessage, 666u);
   EXPECT_TRUE(State().iconAdded);
   EXPECT_EQ(procs.lister.calls, 1);
@@ -54,7 +54,7 @@ TEST_F(TandmonTest, StartMakesTheDefaultLiveAndTheIconComesWithTheFirstTick) {
   // Later ticks watch; the icon is added once.
   app.Advance(6000);
   EXPECT_EQ(procs.lister.calls, 3);
-  EXPECT_EQ(app.FakeTrayHost().Log(), (std::vector<std::string>{"add 104 Tandrix Monitor"}));
+  EXPECT_EQ(app.FakeTrayHost().Log(), (std::vector<std::string>{"add 104 Tandrix: default (Joy2D.vcg)"}));
   EXPECT_EQ(app.Clock().ActiveTimers(), 1u);
 }
 
@@ -88,6 +88,58 @@ TEST_F(TandmonTest, AListedGameIsWatchedFromTheTimerAndItsInstructionsShown) {
                          0),
             0u)
       << log[0];
+}
+
+TEST_F(TandmonTest, TheWatchGoesOnWhileAGamesInstructionsAreOpen) {
+  ASSERT_TRUE(Start());
+  procs.lister.paths = {quakeExe};
+  bool ended = false;
+  app.User().OnDialog(kIddInstructions, [&](ui::OpenDialog& d) {
+    // Shown after the tick: the timer runs, and the game ends behind the
+    // window. The default is live again within two ticks.
+    EXPECT_EQ(app.Clock().ActiveTimers(), 1u);
+    EXPECT_TRUE(LiveIs("defaults\\quake.vcg"));
+    procs.lister.paths = {};
+    app.Advance(6000);
+    ended = LiveIs("defaults\\Joy3D.vcg");
+    d.Click(IDOK);
+  });
+  app.Advance(3000);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(DialogsOpened(kIddInstructions), 1);
+}
+
+TEST_F(TandmonTest, ChangedFilesAreReadAgainAtTheNextTick) {
+  ASSERT_TRUE(Start());
+  app.Advance(3000);
+  // Unchanged files are not read again.
+  const auto quake = State().games.entries[0];
+  app.Advance(3000);
+  EXPECT_EQ(State().games.entries[0], quake);
+
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> processes;
+    std::string live;
+  };
+  const std::string cards = work + "\\cards\\cards.exe";
+  const Step steps[] = {
+      {"a game added while the monitor runs",
+       [] { platform::WritePrivateProfileString("Game4", "GameTitle", "Cards", "games.ini");
+            platform::WritePrivateProfileString("Game4", "GameExe", "cards.exe", "games.ini");
+            platform::WritePrivateProfileString("Game4", "GameVcg", "racer.vcg", "games.ini"); },
+       {cards}, "defaults\\racer.vcg"},
+      {"another default chosen", [] { platform::WritePrivateProfileString("Defaults", "Config", "Joy2D.vcg", "Tandmon.ini"); },
+       {}, "defaults\\Joy2D.vcg"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    procs.lister.paths = step.processes;
+    app.Advance(3000);
+    EXPECT_TRUE(LiveIs(step.live)) << LiveFile();
+  }
 }
 
 // Runs a monitor in a child process on the headless front end until it is

@@ -49,9 +49,23 @@ TEST_F(TandmonTest, SuspendAndResumeSwapTheIconTheItemTextAndTheTimer) {
   EXPECT_EQ(procs.lister.calls, scans + 1);
   EXPECT_TRUE(LiveIs("defaults\\quake.vcg"));
 
+  // The tip names what is live and says when the monitor is suspended; a
+  // notification comes with each change.
   EXPECT_EQ(app.FakeTrayHost().Log(),
-            (std::vector<std::string>{"add 104 Tandrix Monitor", "delete", "add 139 Tandrix Monitor",
-                                      "delete", "add 104 Tandrix Monitor"}));
+            (std::vector<std::string>{
+                "add 104 Tandrix: default (Joy3D.vcg)", "delete", "add 139 Tandrix: default (Joy3D.vcg), suspended",
+                "delete", "add 104 Tandrix: default (Joy3D.vcg)",
+                "modify 104 Tandrix: Quake (quake.vcg) [Tandrix: Quake: its configuration quake.vcg is live.]"}));
+
+  // The game ends; then, with Notify=0, it comes and goes without a word.
+  procs.lister.paths = {};
+  app.Advance(3000);
+  EXPECT_EQ(app.FakeTrayHost().Log().back(),
+            "modify 104 Tandrix: default (Joy3D.vcg) [Tandrix: The default configuration Joy3D.vcg is live again.]");
+  platform::WritePrivateProfileString("Defaults", "Notify", "0", "Tandmon.ini");
+  procs.lister.paths = {quakeExe};
+  app.Advance(3000);
+  EXPECT_EQ(app.FakeTrayHost().Log().back(), "modify 104 Tandrix: Quake (quake.vcg)");
 }
 
 TEST_F(TandmonTest, SuspendBeforeTheFirstTickShowsOneIcon) {
@@ -63,7 +77,8 @@ TEST_F(TandmonTest, SuspendBeforeTheFirstTickShowsOneIcon) {
   EXPECT_EQ(TrayIcon(), 104);
   EXPECT_EQ(app.FakeTrayHost().IconCount(), 1u);
   EXPECT_EQ(app.FakeTrayHost().Log(),
-            (std::vector<std::string>{"add 139 Tandrix Monitor", "delete", "add 104 Tandrix Monitor"}));
+            (std::vector<std::string>{"add 139 Tandrix: default (Joy3D.vcg), suspended", "delete",
+                                      "add 104 Tandrix: default (Joy3D.vcg)"}));
 }
 
 TEST_F(TandmonTest, AboutShowsOnceWhenChosenTwice) {
@@ -184,16 +199,18 @@ INSTANTIATE_TEST_SUITE_P(ExitCloseAndSignal, TandmonCloseTest, ::testing::Values
 
 TEST_F(TandmonTest, ExitWhileATicksDialogShowsWaitsForTheTick) {
   ASSERT_TRUE(Start());
+  // The joystick prompt is shown inside the tick.
+  Bind(false);
   procs.lister.paths = {quakeExe};
-  app.User().OnDialog(kIddInstructions, [&](ui::OpenDialog& d) {
+  app.User().OnDialog(kIddJoystickPrompt, [&](ui::OpenDialog& d) {
     ChooseFromTrayMenu(kIdmExit);
     // The window is gone, the game list still serves the tick.
     EXPECT_FALSE(mon->Window().IsWindow());
     EXPECT_EQ(State().games.size(), 3u);
-    d.Click(IDOK);
+    d.Click(IDCANCEL);
   });
   app.Advance(3000);
-  EXPECT_EQ(DialogsOpened(kIddInstructions), 1);
+  EXPECT_EQ(DialogsOpened(kIddJoystickPrompt), 1);
   EXPECT_TRUE(app.QuitRequested());
   EXPECT_TRUE(State().games.empty());
   EXPECT_EQ(app.Clock().ActiveTimers(), 0u);
@@ -203,11 +220,12 @@ TEST_F(TandmonTest, ExitWhileATicksDialogShowsWaitsForTheTick) {
 
 TEST_F(TandmonTest, SuspendWhileATicksDialogShowsTakesEffectAfterTheTick) {
   ASSERT_TRUE(Start());
+  Bind(false);
   procs.lister.paths = {quakeExe};
-  app.User().OnDialog(kIddInstructions, [&](ui::OpenDialog& d) {
+  app.User().OnDialog(kIddJoystickPrompt, [&](ui::OpenDialog& d) {
     ChooseFromTrayMenu(kIdmSuspend);
     EXPECT_FALSE(State().suspended);
-    d.Click(IDOK);
+    d.Click(IDCANCEL);
   });
   app.Advance(3000);
   EXPECT_TRUE(State().suspended);

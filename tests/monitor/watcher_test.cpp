@@ -391,8 +391,10 @@ TEST_F(WatcherTest, CustomizerExitReloadsSettings) {
   EXPECT_EQ(Tick({other, customizer}), 0);
   EXPECT_TRUE(state.customizerSeen);
   dir.Write("Tandmon.ini", Crlf("[Defaults]\nConfig=Joy2D.vcg\nShowJoystick=0\n"));
+  // The changed file is read at the next tick, the customizer still running.
   EXPECT_EQ(Tick({customizer, other}), 0);
-  EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
+  EXPECT_TRUE(LiveIs("defaults\\Joy2D.vcg"));
+  EXPECT_EQ(state.showJoystick, 0);
   EXPECT_EQ(Tick({other}), 0);
   EXPECT_FALSE(state.customizerSeen);
   EXPECT_EQ(state.defaultConfigPath, "defaults\\Joy2D.vcg");

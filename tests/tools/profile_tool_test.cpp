@@ -70,4 +70,55 @@ TEST(ProfileTool, GetIntSetWithDosAndHostPaths) {
   EXPECT_FALSE(t.Exists(".tandrix-Stale1"));
 }
 
+// One step per row, in a product folder whose games.ini has a stale
+// section after a gap: the list stays numbered without gaps, the stale
+// section's keys are not taken over, and mistakes change nothing.
+TEST(GameTool, ListAddRemoveKeepTheNumberingDense) {
+  TempDir t;
+  t.Write("Tandmon.ini", "[Players]\r\nCurrent=Ann\r\nPlayer1=Ann\r\nSubDir1=ann\r\n");
+  t.Write("defaults/racer.vcg", "");
+  t.Write("games.ini",
+          "[Game1]\r\nGameTitle=Quake\r\nGameExe=quake.exe\r\nGameVcg=quake.vcg\r\nInst1=Run.\r\n"
+          "[Game2]\r\nGameTitle=Duke\r\nGameExe=duke3d.exe\r\nGameVcg=duke3d.vcg\r\n"
+          "[Game4]\r\nGameTitle=Stale\r\nInst1=Old.\r\n[Game3]\r\nInst2=Older.\r\n");
+  struct Step {
+    std::vector<std::string> args;
+    int exit;
+    std::string out;
+  } steps[] = {
+      {{"game", "list"}, 0,
+       "Game1   Quake                        quake.exe        quake.vcg\n"
+       "Game2   Duke                         duke3d.exe       duke3d.vcg\n"},
+      {{"game", "add", "Racer", "/opt/racer/Racer.exe", "racer.vcg"}, 0,
+       "added Game3: Racer (Racer.exe, racer.vcg)\n"},
+      {{"game", "add", "Racer 2", "RACER.EXE", "racer.vcg"}, 1, ""},
+      {{"game", "add", "Bad", "bad.exe", "sub/bad.vcg"}, 1, ""},
+      {{"game", "add", "Two\nlines", "two.exe", "two.vcg"}, 1, ""},
+      {{"game", "add", "Cards", "cards.exe"}, 2, ""},
+      {{"game", "remove", "Nothing"}, 1, ""},
+      {{"game", "remove", "QUAKE.EXE"}, 0, "removed Game1 (Quake)\n"},
+      {{"game", "list"}, 0,
+       "Game1   Duke                         duke3d.exe       duke3d.vcg\n"
+       "Game2   Racer                        Racer.exe        racer.vcg\n"},
+  };
+  for (const auto& step : steps) {
+    std::string joined;
+    for (const auto& a : step.args) joined += a + " ";
+    SCOPED_TRACE(joined);
+    auto r = RunTool(step.args, t.path());
+    EXPECT_EQ(r.exitCode, step.exit) << r.err;
+    EXPECT_EQ(r.out, step.out);
+  }
+  // What moved down took no key of the section it replaced, and the last
+  // number is empty again.
+  auto get = [&](const char* section, const char* key) {
+    return RunTool({"profile", "get", "games.ini", section, key}, t.path()).out;
+  };
+  EXPECT_EQ(get("Game1", "Inst1"), "\n");
+  EXPECT_EQ(get("Game2", "Inst2"), "\n");
+  EXPECT_EQ(get("Game3", "GameTitle"), "\n");
+  EXPECT_EQ(get("Game4", "GameTitle"), "\n");  // the stale game did not join the list
+  EXPECT_EQ(get("Game2", "NewGame"), "0\n");
+}
+
 }  // namespace

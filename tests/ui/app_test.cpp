@@ -93,7 +93,7 @@ TEST(FakeTray, IconsCarryTheirCallbackAndMenusTheirChoice) {
   tray.SetMouseHandler([&](unsigned cb, unsigned m) { mouse.emplace_back(cb, m); });
   tray.SetCommandHandler([&](int id) { commands.push_back(id); });
 
-  ui::NotifyIcon icon{0, 666, 104, std::string(80, 'T')};
+  ui::NotifyIcon icon{0, 666, 104, std::string(80, 'T'), {}, {}};
   EXPECT_TRUE(tray.AddIcon(icon));
   EXPECT_FALSE(tray.AddIcon(icon));  // already there
   EXPECT_EQ(tray.Icon(0)->tip.size(), ui::kMaxTipLength);
@@ -180,7 +180,7 @@ TEST(HiddenWindow, TrayAndMenuReachTheWindowProcedure) {
   ASSERT_TRUE(program.Create("Tandrix Test Window"));
   EXPECT_TRUE(program.window.IsWindow());
   EXPECT_EQ(program.seen, (std::vector<unsigned>{WM_CREATE}));
-  app.Tray().AddIcon(ui::NotifyIcon{0, 666, 104, "Tandrix Monitor"});
+  app.Tray().AddIcon(ui::NotifyIcon{0, 666, 104, "Tandrix Monitor", {}, {}});
 
   app.User().ChooseFromNextMenu(40012);
   app.FakeTrayHost().RightClick(0);

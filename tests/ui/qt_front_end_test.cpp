@@ -461,8 +461,8 @@ TEST_F(QtFrontEnd, WithoutASystemTrayTheProgramGoesOnWithoutAnIcon) {
   ui::TrayHost& tray = App().Tray();
   // The offscreen platform has no tray, as some desktops have none.
   EXPECT_FALSE(tray.IsAvailable());
-  EXPECT_FALSE(tray.AddIcon(ui::NotifyIcon{0, 666, 104, "Tandrix Monitor"}));
-  EXPECT_FALSE(tray.ModifyIcon(ui::NotifyIcon{0, 666, 139, "Tandrix Monitor"}));
+  EXPECT_FALSE(tray.AddIcon(ui::NotifyIcon{0, 666, 104, "Tandrix Monitor", {}, {}}));
+  EXPECT_FALSE(tray.ModifyIcon(ui::NotifyIcon{0, 666, 139, "Tandrix Monitor", {}, {}}));
   EXPECT_FALSE(tray.DeleteIcon(0));
   EXPECT_FALSE(App().QtTrayHost().IconFor(104).isNull());
   EXPECT_FALSE(App().QtTrayHost().IconFor(999).isNull());  // a stand-in

@@ -10,12 +10,16 @@ NotifyIcon Trimmed(const NotifyIcon& icon) {
   return copy;
 }
 
+std::string InfoOf(const NotifyIcon& icon) {
+  return icon.info.empty() ? std::string() : " [" + icon.infoTitle + ": " + icon.info + "]";
+}
+
 }  // namespace
 
 bool FakeTray::AddIcon(const NotifyIcon& icon) {
   if (!available_ || icons_.count(icon.id) != 0) return false;
   icons_[icon.id] = Trimmed(icon);
-  log_.push_back("add " + std::to_string(icon.iconId) + " " + icons_[icon.id].tip);
+  log_.push_back("add " + std::to_string(icon.iconId) + " " + icons_[icon.id].tip + InfoOf(icon));
   return true;
 }
 
@@ -23,7 +27,7 @@ bool FakeTray::ModifyIcon(const NotifyIcon& icon) {
   auto it = icons_.find(icon.id);
   if (!available_ || it == icons_.end()) return false;
   it->second = Trimmed(icon);
-  log_.push_back("modify " + std::to_string(icon.iconId) + " " + it->second.tip);
+  log_.push_back("modify " + std::to_string(icon.iconId) + " " + it->second.tip + InfoOf(icon));
   return true;
 }
 

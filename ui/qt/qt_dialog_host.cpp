@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QIcon>
@@ -740,10 +741,15 @@ Rect QtDialogHost::DesktopRect() const {
   return Rect{g.x(), g.y(), g.width(), g.height()};
 }
 
-int QtDialogHost::RunModal(CDialog& dialog) {
+int QtDialogHost::RunModal(CDialog& dialog) { return Run(dialog, true); }
+
+int QtDialogHost::RunModeless(CDialog& dialog) { return Run(dialog, false); }
+
+int QtDialogHost::Run(CDialog& dialog, bool modal) {
   ModalSession session(dialog, *this, loop_);
   DialogModel& model = session.Model();
-  QtDialogWindow window(model, *this, QApplication::activeModalWidget());
+  QtDialogWindow window(model, *this, modal ? QApplication::activeModalWidget() : nullptr);
+  if (!modal) window.setModal(false);
   window.setObjectName(QStringLiteral("dlg%1").arg(dialog.TemplateId()));
   session.SetWindow(&window);
   if (user_ != nullptr) user_->RecordDialog(dialog.TemplateId());
@@ -760,7 +766,16 @@ int QtDialogHost::RunModal(CDialog& dialog) {
         if (!model.Ended()) model.End(IDCANCEL);
       });
     }
-    if (!model.Ended()) window.exec();
+    if (model.Ended()) return;
+    if (modal) {
+      window.exec();
+      return;
+    }
+    // Its own loop, with no window blocked: done() ends it as it ends exec().
+    QEventLoop loop;
+    QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
+    window.show();
+    loop.exec();
   });
 }
 

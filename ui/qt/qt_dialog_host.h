@@ -34,6 +34,7 @@ class QtDialogHost : public DialogHost {
   headless::ScriptedUser* User() const { return user_; }
 
   int RunModal(CDialog& dialog) override;
+  int RunModeless(CDialog& dialog) override;
   int MessageBox(CDialog* owner, std::string_view text, std::string_view caption,
                  unsigned flags) override;
   // A real QFileDialog (Qt's own, the same on every desktop). A scripted
@@ -52,6 +53,7 @@ class QtDialogHost : public DialogHost {
   QPixmap Picture(ImageKind kind, int id);
 
  private:
+  int Run(CDialog& dialog, bool modal);
   const ImageTable* images_;
   headless::ScriptedUser* user_ = nullptr;
   Application* loop_ = nullptr;

@@ -15,6 +15,10 @@ namespace ui::qt {
 
 namespace {
 
+// How long a message beside the icon stays, where the desktop lets the
+// program say.
+constexpr int kInfoShownMs = 6000;
+
 void AddItems(QMenu& menu, const Menu& popup) {
   for (const auto& item : popup.Items()) {
     if (item.separator) {
@@ -77,6 +81,12 @@ void QtTray::Update(Entry& entry, const NotifyIcon& icon) {
   if (entry.record.tip.size() > kMaxTipLength) entry.record.tip.resize(kMaxTipLength);
   entry.icon->setIcon(IconFor(icon.iconId));
   entry.icon->setToolTip(QString::fromStdString(entry.record.tip));
+  if (!icon.info.empty()) {
+    entry.icon->showMessage(QString::fromStdString(icon.infoTitle), QString::fromStdString(icon.info),
+                            QSystemTrayIcon::Information, kInfoShownMs);
+  }
+  // Shown once: a later change of the tip alone repeats no message.
+  entry.record.info.clear();
 }
 
 bool QtTray::AddIcon(const NotifyIcon& icon) {

@@ -7,6 +7,7 @@ registry store of its own) through tandrix install, starts an X server
 Chooser in the product folder and does what a player does, finding every
 control by its visible text in the AT-SPI tree and clicking it:
 
+  (Current names quake.vcg)           Chooser opens it: Quake, from games
   (a second start, outside the folder) ends at once, the first one stays
   Select Game, Windows 95 Games, a row chosen through the accessible
   selection (not the current row), OK  that row's configuration opens
@@ -174,10 +175,16 @@ class Walk:
         quake = os.path.join(self.product, "games", "quake.vcg")
         with open(quake, "rb") as f:
             before = f.read().decode()
+        # The monitor made a DOS game's configuration live last: its file is
+        # in games, and Chooser opens it from there.
+        subprocess.run([self.args.tandrix, "profile", "set", os.path.join(self.product, "Tandmon.ini"),
+                        "Games", "Current", "quake.vcg"], env=self.env, check=True, timeout=60)
         self.start_desktop()
         chooser = self.start_chooser()
         main = self.window(TITLE)
-        wait_for("Generic opened", lambda: find(main, "label", "Generic"))
+        wait_for("Quake opened at start", lambda: find(main, "label", "Quake"))
+        if find(main, "label", "<none>"):
+            raise WalkFailed("Chooser opened <none>")
         # A second start brings this one forward and ends at once, even
         # from a folder that is no product folder.
         second = self.start([os.path.join(self.product, "Chooser")], "second", cwd=self.work)

@@ -14,12 +14,17 @@ way a player does: a right click on the icon, then the entry's key.
   Customize  the customizer named by Tandmon.ini starts in the product
              folder; when it ends, the default configuration (chosen anew
              meanwhile) is made live
+  (a game added with tandrix game add, with instructions) goes live when it
+             starts, without a restart; its instructions window opens, and
+             when the game ends behind it the default is live again within
+             two ticks while the window stays open
   (again)    another start while the menu is open: the running monitor
              ends with status 0 and the new one shows its icon
   Exit       Tandmon ends with status 0, not by a signal
 
 What is live is read from the registry store (tandrix reg export), the icon
-from the X server's frame buffer. Screenshots of the steps go to
+from the X server's frame buffer, the icon's tip (it names what is live)
+from the accessibility tree when at-spi2-core and python3-pyatspi are there. Screenshots of the steps go to
 SCREENSHOTS/tray_walk_*.png.
 
   tray_walk.py --tandrix BUILD/tools/tandrix --customizer STANDIN [--screenshots DIR] [--keep]
@@ -58,6 +63,9 @@ ABOUT_TITLE = "About Tandrix Monitor"
 # same time is taken for them.
 CUSTOMIZER = f"Cfg{os.getpid()}.exe"
 GAME = f"walk{os.getpid()}.exe"
+ADDED_GAME = f"added{os.getpid()}.exe"
+ADDED_TITLE = "Added Walk"
+BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 SCREEN = (800, 600)
 
 
@@ -247,6 +255,7 @@ class Walk:
         self.env["TANDRIX_REGISTRY"] = os.path.join(work, "registry.db")
         self.env["XDG_RUNTIME_DIR"] = os.path.join(work, "run")
         self.env["HOME"] = os.path.join(work, "home")
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
         os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
         os.mkdir(self.env["HOME"])
         self.processes = xwalk.Processes(work, self.env)
@@ -254,9 +263,9 @@ class Walk:
     def start(self, argv, name, **kw):
         return self.processes.start(argv, name, **kw)
 
-    def tool(self, *argv):
+    def tool(self, *argv, cwd=None):
         r = subprocess.run([self.args.tandrix, *argv], env=self.env, capture_output=True,
-                           text=True, timeout=SHORT)
+                           text=True, timeout=SHORT, cwd=cwd)
         if r.returncode != 0:
             raise WalkFailed(f"tandrix {' '.join(argv)}: {r.stderr.strip() or r.stdout.strip()}")
         return r.stdout
@@ -293,6 +302,7 @@ class Walk:
         self.game_dir = os.path.join(self.work, "game")
         os.mkdir(self.game_dir)
         shutil.copy("/bin/sleep", os.path.join(self.game_dir, GAME))
+        shutil.copy("/bin/sleep", os.path.join(self.game_dir, ADDED_GAME))
         open(os.path.join(self.game_dir, "tandrix.mrk"), "w").close()
 
     def answers(self):
@@ -313,6 +323,67 @@ class Walk:
             w["name"] == "panel" and '"trayer"' in w["class"] for w in windows(self.env)), SHORT)
         if trayer.poll() is not None:
             raise WalkFailed("trayer ended at once: " + self.log_of("trayer"))
+        self.accessible = False
+        try:
+            import pyatspi  # noqa: F401
+            self.accessible = os.path.exists(BUS_LAUNCHER)
+        except ImportError:
+            pass
+        if self.accessible:
+            os.environ["DISPLAY"] = self.env["DISPLAY"]
+            self.start([BUS_LAUNCHER, "--launch-immediately"], "atspi")
+        else:
+            log("the icon's tip is not checked: at-spi2-core or python3-pyatspi is missing")
+
+    def tip(self):
+        """The tip of Tandmon's tray icon: the pointer rests on the icon and
+        the tool tip that shows is read from the accessibility tree."""
+        import pyatspi
+        icon = tray_icon(self.env)
+        if icon is None:
+            return None
+        # Away first, so the tip shows anew with what it says now.
+        self.xdotool("mousemove", "10", str(SCREEN[1] // 2))
+        time.sleep(0.3)
+        # Two moves on the icon: the tip shows after the pointer moved over
+        # it, entering alone is not enough.
+        self.xdotool("mousemove", "--window", str(icon["id"]), "2", "2")
+        time.sleep(0.1)
+        self.xdotool("mousemove", "--window", str(icon["id"]), str(icon["w"] // 2), str(icon["h"] // 2))
+
+        def shown_tip():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                app = desktop.getChildAtIndex(i)
+                if app is None or app.name != "Tandmon":
+                    continue
+                for k in range(app.childCount):
+                    node = app.getChildAtIndex(k)
+                    if node is not None and node.getRoleName() == "tool tip" and \
+                            node.getState().contains(pyatspi.STATE_SHOWING):
+                        return node.name
+            return None
+        try:
+            return wait_for("tool tip", shown_tip, 5.0, interval=0.2)
+        except WalkFailed:
+            return None
+        finally:
+            self.xdotool("mousemove", "10", str(SCREEN[1] // 2))
+
+    def expect_tip(self, want):
+        if not self.accessible:
+            return
+        deadline = time.monotonic() + 2 * TICK + SHORT
+        seen = None
+        while time.monotonic() < deadline:
+            try:
+                seen = self.tip()
+            except Exception:  # the tree changes under a search; look again
+                seen = None
+            if seen == want:
+                return
+            time.sleep(0.5)
+        raise WalkFailed(f"the icon's tip is {seen!r}, not {want!r}")
 
     def log_of(self, name):
         return self.processes.log_of(name)
@@ -374,6 +445,7 @@ class Walk:
         wait_for("normal icon", lambda: self.icon_is("normal"), SHORT)
         if self.live() != "joy3d.vcg":
             raise WalkFailed(f"default configuration not live at start: {self.live()!r}")
+        self.expect_tip("Tandrix: default (Joy3D.vcg)")
         log("Tandmon shows its icon in the tray; the default configuration is live")
 
         # About.
@@ -392,6 +464,9 @@ class Walk:
         self.choose("suspend", "s")
         self.check_running("Suspend")
         wait_for("suspended icon", lambda: self.icon_is("suspended"), SHORT)
+        self.expect_tip("Tandrix: default (Joy3D.vcg), suspended")
+        if not re.search(r"^monitor: *suspended ", self.tool("status", cwd=self.product), re.M):
+            raise WalkFailed("tandrix status does not say the monitor is suspended")
         self.shot("suspended")
         self.game = self.start([os.path.join(self.game_dir, GAME), "120"], "game", cwd=self.game_dir)
         hold_for("a game started while suspended was made live",
@@ -411,28 +486,62 @@ class Walk:
         log(f"Resume: the icon is the normal one; quake.vcg live {took:.1f}s after Resume")
 
         # Customize: the customizer starts in the product folder. While it
-        # runs the player picks another default there and ends the game: the
-        # old default comes back at once, the new one when the customizer
-        # ends.
+        # runs the player ends the game (the default comes back) and picks
+        # another default there: it is live from the next tick on, and stays
+        # so when the customizer ends.
         self.choose("customize", "c")
         self.check_running("Customize")
         pid = wait_for("customizer process", self.customizer_pid, SHORT)
         cwd = os.readlink(f"/proc/{pid}/cwd")
         if os.path.realpath(cwd) != os.path.realpath(self.product):
             raise WalkFailed(f"customizer started in {cwd}, not in the product folder")
-        self.tool("profile", "set", os.path.join(self.product, "Tandmon.ini"), "Defaults", "Config",
-                  "Joy2D.vcg")
         self.game.terminate()
         self.game.wait(timeout=SHORT)
-        wait_for("old default live once the game ended", lambda: self.live() == "joy3d.vcg",
+        wait_for("default live once the game ended", lambda: self.live() == "joy3d.vcg",
+                 2 * TICK + SHORT)
+        self.tool("profile", "set", os.path.join(self.product, "Tandmon.ini"), "Defaults", "Config",
+                  "Joy2D.vcg")
+        wait_for("new default live while the customizer runs", lambda: self.live() == "joy2d.vcg",
                  2 * TICK + SHORT)
         os.kill(pid, signal.SIGTERM)
         wait_for("customizer to end", lambda: self.customizer_pid() is None, SHORT)
-        wait_for("new default live after the customizer ended", lambda: self.live() == "joy2d.vcg",
-                 2 * TICK + SHORT)
+        hold_for("the new default stays live after the customizer ended",
+                 lambda: self.live() == "joy2d.vcg", TICK + 1)
         self.check_running("Customize")
-        log("Customize: the customizer ran in the product folder; when it ended its new "
-            "default was made live")
+        log("Customize: the customizer ran in the product folder; the default it chose was "
+            "live from the next tick")
+
+        # A game added while the monitor runs, with instructions shown at
+        # its start. It goes live without a restart; it ends while its
+        # instructions are still open, and the default comes back all the
+        # same within two ticks.
+        games = os.path.join(self.product, "games.ini")
+        self.tool("game", "add", ADDED_TITLE, os.path.join(self.game_dir, ADDED_GAME), "Generic.vcg",
+                  cwd=self.product)
+        self.tool("profile", "set", games, "Game2", "NewGame", "1")
+        self.tool("profile", "set", games, "Game2", "Inst1", "Roll the ball to steer.")
+        added = self.start([os.path.join(self.game_dir, ADDED_GAME), "120"], "added", cwd=self.game_dir)
+        wait_for(f"{ADDED_GAME}'s configuration live", lambda: self.live() == "generic.vcg", 2 * TICK + SHORT)
+        instructions = f"Tandrix - {ADDED_TITLE}"
+        wait_for("instructions window", lambda: shown(self.env, instructions), SHORT)
+        self.expect_tip(f"Tandrix: {ADDED_TITLE} (Generic.vcg)")
+        self.shot("instructions")
+        added.terminate()
+        added.wait(timeout=SHORT)
+        ended = time.monotonic()
+        wait_for("default live while the instructions are open", lambda: self.live() == "joy2d.vcg",
+                 2 * TICK + 1)
+        took = time.monotonic() - ended
+        if not shown(self.env, instructions):
+            raise WalkFailed("the instructions window closed by itself")
+        self.expect_tip("Tandrix: default (Joy2D.vcg)")
+        act_until("instructions window to close",
+                  lambda: self.xdotool("windowfocus", "--sync", str(shown(self.env, instructions)[0]["id"]),
+                                       "key", "Return"),
+                  lambda: not shown(self.env, instructions))
+        self.check_running("the added game")
+        log(f"tandrix game add: {ADDED_GAME} went live without a restart; it ended with its "
+            f"instructions open and the default was live {took:.1f}s later")
 
         # A second start while the menu is open: the running monitor closes,
         # its menu with it, and the new one takes over the tray.
@@ -473,6 +582,13 @@ def main():
                         help="keep the work folder (product folder, logs) and say where it is")
     args = parser.parse_args()
 
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        # The accessibility library is the system Python's; another Python
+        # first on PATH does not have it.
+        if os.path.exists("/usr/bin/python3") and sys.executable != "/usr/bin/python3":
+            return subprocess.call(["/usr/bin/python3", *sys.argv])
     missing = [t for t in TOOLS if shutil.which(t) is None]
     if missing:
         print(f"tray_walk: SKIPPED: not installed: {', '.join(missing)} (scripts/deps installs them)")
@@ -495,7 +611,7 @@ def main():
             walk.shot("failure")
         except (WalkFailed, OSError):
             pass
-        for name in ("tandmon", "tandmon2", "trayer", "xvfb"):
+        for name in ("tandmon", "tandmon2", "trayer", "atspi", "xvfb"):
             text = walk.log_of(name)
             if text:
                 log(f"{name} said:\n{text}")
