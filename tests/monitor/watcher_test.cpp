@@ -368,6 +368,37 @@ TEST_F(WatcherTest, AStoreThatComesBackGetsTheRunningGamesConfiguration) {
   }
 }
 
+// Another store put in place of the one the monitor holds open (a backup
+// renamed over it): the next tick says so once, and the game that starts is
+// made live in the store the path names now, not in the old file.
+TEST_F(WatcherTest, AStoreReplacedWhileItRunsIsOpenedAgain) {
+  const std::string path = dir.Host("registry.db");
+  std::string error;
+  platform::SetSystemRegistry(platform::OpenSqliteRegistry(dir.Host("seed.db"), &error));
+  Bind(true);
+  platform::SetSystemRegistry(platform::NewMemoryRegistry());  // the seed is whole and closed
+  std::filesystem::copy_file(dir.Host("seed.db"), path);
+  std::filesystem::copy_file(dir.Host("seed.db"), dir.Host("backup.db"));
+  ScopedEnv env("TANDRIX_REGISTRY", path.c_str());
+  platform::SetSystemRegistry(nullptr);
+  state.currentConfig.clear();
+  EXPECT_EQ(Tick({other}), 0);
+  EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
+
+  std::filesystem::rename(dir.Host("backup.db"), path);
+  EXPECT_EQ(Tick({quakeExe, other}), 1);
+  EXPECT_EQ(Tick({quakeExe, other}), 1);
+  auto direct = platform::OpenSqliteRegistry(path, &error);
+  ASSERT_TRUE(direct) << error;
+  platform::ScopedSystemRegistry reading(std::move(direct));
+  EXPECT_TRUE(LiveIs("ann\\quake.vcg"));
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("registry store " + path + " was replaced by another file while in use; opened again"),
+            std::string::npos)
+      << lines[0];
+}
+
 TEST_F(WatcherTest, ServiceSetupFollowsTheServiceProgram) {
   EXPECT_EQ(Tick({other, "Z:\\ten\\TEN.EXE"}), 0);
   EXPECT_EQ(Tick({"Z:\\ten\\TEN.EXE", other}), 0);
