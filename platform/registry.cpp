@@ -206,6 +206,20 @@ class ReopeningRegistry final : public Registry {
     --depth_;
     return Note(store_->EndTransaction(commit));
   }
+  RegStatus BeginSnapshot() override {
+    // Counted as a group: the store is not replaced under it.
+    return Call([&](Registry& r) {
+      RegStatus s = r.BeginSnapshot();
+      if (s == kRegOk) ++depth_;
+      return s;
+    });
+  }
+  void EndSnapshot() override {
+    std::lock_guard lock(mutex_);
+    if (!store_ || depth_ == 0) return;
+    --depth_;
+    store_->EndSnapshot();
+  }
 
   // Why the store cannot be opened; empty once it is open.
   std::string Error() {

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/registry.h"
 #include "platform/registry_detail.h"
@@ -157,6 +158,12 @@ class SqliteRegistry final : public Registry {
            enumValue_.Prepare(db_,
                               "SELECT name, type, data FROM reg_values WHERE key=?1"
                               " ORDER BY lname LIMIT 1 OFFSET ?2") &&
+           enumKeyAfter_.Prepare(db_,
+                                 "SELECT name FROM reg_keys WHERE parent=?1 AND id<>?1 AND lname>?2"
+                                 " ORDER BY lname LIMIT 1") &&
+           enumValueAfter_.Prepare(db_,
+                                   "SELECT name, type, data FROM reg_values WHERE key=?1 AND lname>?2"
+                                   " ORDER BY lname LIMIT 1") &&
            deleteValue_.Prepare(db_, "DELETE FROM reg_values WHERE key=?1 AND lname=?2") &&
            deleteTreeValues_.Prepare(
                db_,
@@ -282,14 +289,15 @@ class SqliteRegistry final : public Registry {
     std::lock_guard lock(mutex_);
     KeyId id = 0;
     if (!handles_.Find(key, id)) return kRegInvalidHandle;
-    Use u(enumKey_);
-    enumKey_.Bind(1, id);
-    enumKey_.Bind(2, static_cast<std::int64_t>(index));
-    int rc = enumKey_.Step();
+    Stmt& q = Enumerate(keyCursors_, key, index, enumKey_, enumKeyAfter_, id);
+    Use u(q);
+    int rc = q.Step();
     if (rc == SQLITE_ROW) {
-      name = enumKey_.Text(0);
+      name = q.Text(0);
+      keyCursors_[key] = {index, Fold(name)};
       return kRegOk;
     }
+    keyCursors_.erase(key);
     if (rc != SQLITE_DONE) return MapError(rc, db_);
     return Missing(id, kRegNoMoreItems);
   }
@@ -298,16 +306,17 @@ class SqliteRegistry final : public Registry {
     std::lock_guard lock(mutex_);
     KeyId id = 0;
     if (!handles_.Find(key, id)) return kRegInvalidHandle;
-    Use u(enumValue_);
-    enumValue_.Bind(1, id);
-    enumValue_.Bind(2, static_cast<std::int64_t>(index));
-    int rc = enumValue_.Step();
+    Stmt& q = Enumerate(valueCursors_, key, index, enumValue_, enumValueAfter_, id);
+    Use u(q);
+    int rc = q.Step();
     if (rc == SQLITE_ROW) {
-      name = enumValue_.Text(0);
-      value.type = static_cast<RegType>(enumValue_.Int(1));
-      value.data = enumValue_.Blob(2);
+      name = q.Text(0);
+      value.type = static_cast<RegType>(q.Int(1));
+      value.data = q.Blob(2);
+      valueCursors_[key] = {index, Fold(name)};
       return kRegOk;
     }
+    valueCursors_.erase(key);
     if (rc != SQLITE_DONE) return MapError(rc, db_);
     return Missing(id, kRegNoMoreItems);
   }
@@ -363,7 +372,26 @@ class SqliteRegistry final : public Registry {
 
   RegStatus CloseKey(HKey key) override {
     std::lock_guard lock(mutex_);
+    keyCursors_.erase(key);
+    valueCursors_.erase(key);
     return handles_.Remove(key) ? kRegOk : kRegInvalidHandle;
+  }
+
+  RegStatus BeginSnapshot() override {
+    std::lock_guard lock(mutex_);
+    // Inside a write group, or inside another snapshot, the reads share a
+    // lock already.
+    if (depth_ == 0 && snapshots_ == 0 && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      return MapError(sqlite3_errcode(db_), db_);
+    }
+    ++snapshots_;
+    return kRegOk;
+  }
+
+  void EndSnapshot() override {
+    std::lock_guard lock(mutex_);
+    if (snapshots_ == 0 || --snapshots_ > 0 || depth_ > 0) return;
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
   }
 
   RegStatus BeginTransaction() override {
@@ -474,6 +502,30 @@ class SqliteRegistry final : public Registry {
     return s;
   }
 
+  // Where an enumeration through a handle stands: the index and folded
+  // name it gave last. Asking for the next index goes on from that name
+  // through the index instead of counting past every earlier row, so a walk
+  // over n keys costs n steps, not n squared.
+  struct Cursor {
+    std::uint32_t index;
+    std::string lname;
+  };
+  using Cursors = std::unordered_map<HKey, Cursor>;
+
+  Stmt& Enumerate(Cursors& cursors, HKey key, std::uint32_t index, Stmt& byOffset, Stmt& after, KeyId id) {
+    auto it = cursors.find(key);
+    if (index > 0 && it != cursors.end() && it->second.index + 1 == index) {
+      after.Bind(1, id);
+      after.Bind(2, it->second.lname);
+      return after;
+    }
+    byOffset.Bind(1, id);
+    byOffset.Bind(2, static_cast<std::int64_t>(index));
+    return byOffset;
+  }
+
+  Cursors keyCursors_, valueCursors_;
+  int snapshots_ = 0;
   std::mutex mutex_;
   sqlite3* db_;
   const bool readOnly_;  // opened for reading: every write is refused
@@ -481,7 +533,8 @@ class SqliteRegistry final : public Registry {
   int depth_ = 0;              // nesting of BeginTransaction
   RegStatus doomed_ = kRegOk;  // why the open group was undone
 
-  Stmt findChild_, insertKey_, keyExists_, getValue_, setValue_, enumKey_, enumValue_,
+  Stmt findChild_, insertKey_, keyExists_, getValue_, setValue_, enumKey_, enumValue_, enumKeyAfter_,
+      enumValueAfter_,
       deleteValue_, deleteTreeValues_, deleteTreeKeys_, begin_, commit_, rollback_;
 };
 

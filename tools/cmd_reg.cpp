@@ -184,6 +184,8 @@ int Export(const Args& a) {
   if (s == platform::kRegFileNotFound) return Fail("no such key: " + a[1]);
   if (s != platform::kRegOk) return Fail("cannot read the key: " + platform::RegErrorText(s));
   std::fputs("REGEDIT4\n\n", stdout);
+  // One moment of the store, and one read lock for the whole walk.
+  platform::RegSnapshot snapshot(*reg);
   std::size_t skipped = 0;
   ExportTree(*reg, key.get(),
              relative.empty() ? std::string(kRootName) : std::string(kRootName) + "\\" + relative,
