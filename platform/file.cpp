@@ -230,6 +230,30 @@ std::string CreateTemporaryBeside(const std::string& hostPath) {
   return name;
 }
 
+bool CopyIntoTemporary(const std::string& srcHost, const std::string& dstHost) {
+  int in = ::open(srcHost.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (in < 0) return FailErrno();
+  int out = ::open(dstHost.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  struct stat st;
+  bool ok = out >= 0 || FailErrno();
+  ok = ok && (::fstat(in, &st) == 0 || FailErrno()) && (S_ISREG(st.st_mode) || Fail(FileError::NotRegular));
+  char buf[65536];
+  while (ok) {
+    ssize_t r = ::read(in, buf, sizeof buf);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) ok = FailErrno();
+    if (r <= 0) break;
+    if (!WriteAll(out, buf, static_cast<std::size_t>(r))) ok = FailErrno();
+  }
+  ok = ok && (::fchmod(out, st.st_mode & 07777) == 0 || FailErrno());
+  ok = ok && (::fsync(out) == 0 || FailErrno());
+  const int why = errno;  // for the caller, past the closes
+  if (out >= 0 && ::close(out) != 0 && ok) ok = FailErrno();
+  ::close(in);
+  if (!ok) errno = why;
+  return ok;
+}
+
 bool SyncHostFile(const std::string& hostPath) {
   int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return FailErrno();

@@ -147,6 +147,12 @@ bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::strin
 // (LastFileError() says why). The caller renames it into place or removes
 // it. Stale temporaries of the folder are removed first.
 std::string CreateTemporaryBeside(const std::string& hostPath);
+// Copies the bytes and permission bits of the regular file src into the
+// file at dst (a temporary from CreateTemporaryBeside, emptied first) and
+// flushes it to the disk. False, with LastFileError() and errno saying why,
+// when src cannot be read or dst written (a full disk is ENOSPC, not a
+// vague I/O error).
+bool CopyIntoTemporary(const std::string& srcHost, const std::string& dstHost);
 // Flushes a file written by other means to the disk, so that a rename over
 // its target never exposes an empty or half file after a crash.
 bool SyncHostFile(const std::string& hostPath);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/dospath.h"
+#include "platform/file.h"
 #include "platform/joystick.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
@@ -70,8 +71,7 @@ bool PutInPlace(const fs::path& dst, std::string& error, Make make) {
 // Copies src over dst; the copy is on the disk before it takes dst's place.
 bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
   return PutInPlace(dst, error, [&](const fs::path& tmp, std::error_code& ec) {
-    fs::copy_file(src, tmp, fs::copy_options::overwrite_existing, ec);
-    if (!ec && !platform::SyncHostFile(tmp.string())) ec.assign(errno, std::generic_category());
+    if (!platform::CopyIntoTemporary(src.string(), tmp.string())) ec.assign(errno, std::generic_category());
   });
 }
 
@@ -83,8 +83,43 @@ bool LinkFile(const fs::path& src, const fs::path& dst, std::string& error) {
   });
 }
 
+// What an install made, taken away again unless the install completes: one
+// that fails part-way (a disk that fills) must not leave a half-made folder
+// without its Store line, where later commands would fall back to, and
+// create, the user's own store. What was there before is never touched.
+class MadeByInstall {
+ public:
+  MadeByInstall() = default;
+  MadeByInstall(const MadeByInstall&) = delete;
+  MadeByInstall& operator=(const MadeByInstall&) = delete;
+  ~MadeByInstall() {
+    if (kept_) return;
+    std::error_code ec;
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) fs::remove(*it, ec);
+  }
+
+  // Notes path (and its missing folders) when nothing is there yet; call
+  // before making it.
+  void Note(const fs::path& path) {
+    std::vector<fs::path> missing;
+    std::error_code ec;
+    for (fs::path p = path; !p.empty() && !fs::exists(fs::symlink_status(p, ec)); p = p.parent_path()) {
+      missing.push_back(p);
+      if (p == p.parent_path()) break;
+    }
+    made_.insert(made_.end(), missing.rbegin(), missing.rend());
+  }
+  // The install is complete: everything stays.
+  void Keep() { kept_ = true; }
+
+ private:
+  std::vector<fs::path> made_;  // in the order they were made
+  bool kept_ = false;
+};
+
 // The product tree, file by file; files already in DIR stay as they are.
-bool CopyProduct(const fs::path& from, const fs::path& to, int& copied, int& kept, std::string& error) {
+bool CopyProduct(const fs::path& from, const fs::path& to, MadeByInstall& made, int& copied, int& kept,
+                 std::string& error) {
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
@@ -98,6 +133,7 @@ bool CopyProduct(const fs::path& from, const fs::path& to, int& copied, int& kep
       continue;
     }
     if (it->is_directory()) {
+      made.Note(target);
       fs::create_directories(target, ec);
       if (ec) break;
       continue;
@@ -107,6 +143,7 @@ bool CopyProduct(const fs::path& from, const fs::path& to, int& copied, int& kep
       ++kept;
       continue;
     }
+    made.Note(target);
     if (!ReplaceFile(it->path(), target, error)) return false;
     ++copied;
   }
@@ -290,13 +327,19 @@ int Install(const Args& a) {
                 path + " would be " + std::to_string(path.size()) + " characters long, over the " +
                 std::to_string(kMvaMaxCfgPath) + " the driver takes. Choose a shorter folder");
   }
+  // Declared before the store, so that a failed install closes the store
+  // before taking away what it made.
+  MadeByInstall made;
+  made.Note(dir);
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir)) return Fail("cannot create " + dir.string());
 
   std::string error;
   int copied = 0;
   int kept = 0;
-  if (!CopyProduct(product, dir, copied, kept, error)) return Fail("cannot copy the product files: " + error);
+  if (!CopyProduct(product, dir, made, copied, kept, error)) {
+    return Fail("cannot copy the product files: " + error);
+  }
 
   // The programs are started from DIR (the monitor starts "svcsetup.exe"
   // and the customizer named in Tandmon.ini there). From a build folder
@@ -310,6 +353,7 @@ int Install(const Args& a) {
       const auto installed = FindProgram(program);
       if (!installed) continue;
       programs.push_back(program);
+      made.Note(dir / program);
       if (!LinkFile(*installed, dir / program, error)) return Fail("cannot link a program: " + error);
     }
     monitor = FindProgram(kMonitorProgram);
@@ -319,21 +363,30 @@ int Install(const Args& a) {
       if (!candidate) continue;
       programs.push_back(program);
       if (fs::equivalent(*candidate, dir / program, ec)) continue;  // installing onto the build
+      made.Note(dir / program);
       if (!ReplaceFile(*candidate, dir / program, error)) return Fail("cannot copy a program: " + error);
     }
     const auto module = FindQtModule();
     if (!programs.empty() && module && !fs::equivalent(*module, dir / kQtModule, ec)) {
+      made.Note(dir / kQtModule);
       if (!ReplaceFile(*module, dir / kQtModule, error)) return Fail("cannot copy a program: " + error);
     }
     if (fs::is_regular_file(dir / kMonitorProgram, ec)) monitor = dir / kMonitorProgram;
   }
 
   const std::string ini = (dir / "Tandmon.ini").string();
+  made.Note(ini);
   if (!platform::WritePrivateProfileString("Defaults", "Customizer", kCustomizerProgram, ini)) {
-    return Fail("cannot write " + ini);
+    return Fail("cannot write " + ini + ": " + platform::FileErrorText(platform::LastFileError()));
   }
 
   const std::string storePath = StoreFor(dir);
+  // A store this install makes goes with its log files; those of a store
+  // that was there already belong to the programs using it.
+  if (!fs::exists(storePath, ec)) {
+    made.Note(storePath);
+    for (const char* log : {"-wal", "-shm"}) made.Note(storePath + log);
+  }
   std::unique_ptr<Registry> store = platform::OpenSqliteRegistry(storePath, &error);
   if (!store) return Fail("cannot open the registry store " + storePath + ": " + error);
   const std::vector<std::string> ports = SerialDevices();
@@ -341,7 +394,7 @@ int Install(const Args& a) {
   // Every program started in DIR, and tandrix run there, uses this store
   // from now on without being told.
   if (!platform::WritePrivateProfileString(platform::kStoreSection, platform::kStoreKey, storePath, ini)) {
-    return Fail("cannot write " + ini);
+    return Fail("cannot write " + ini + ": " + platform::FileErrorText(platform::LastFileError()));
   }
 
   if (autostart == Autostart::kOn) {
@@ -351,6 +404,7 @@ int Install(const Args& a) {
     return Fail(error);
   }
 
+  made.Keep();
   std::string names;
   for (const auto& p : programs) names += " " + p;
   std::printf("installed into %s: %d product files copied, %d kept; programs:%s%s\n", dir.c_str(), copied,

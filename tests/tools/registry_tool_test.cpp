@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -102,6 +104,63 @@ TEST(InstallTool, RunningItTwiceKeepsTheUsersFilesAndGivesTheSameState) {
   const std::string after = Tool({"reg", "export"}, t.path());
   EXPECT_TRUE(Contains(after, "43,4f,4d,33,00,78,59")) << after;
   EXPECT_FALSE(Contains(after, "\"COM1\"="));
+}
+
+// An install that runs out of room part-way (a file size limit stands in
+// for a full disk) takes away everything it made, store included, and
+// leaves what was there before; ten at once into one folder all succeed.
+TEST(InstallTool, ItCompletesOrLeavesNothingItMade) {
+  TempDir t;
+  t.Write("product/defaults/Joy3D.vcg", "stock\n");
+  t.Write("product/Tandmon.ini", "[Defaults]\nConfig=Joy3D.vcg\n");
+  t.Write("product/support/big.dat", std::string(8192, 'b'));
+  ScopedEnv product("TANDRIX_PRODUCT", t.Host("product").c_str());
+  ScopedEnv reg("TANDRIX_REGISTRY", t.Host("store/registry.db").c_str());
+  ScopedEnv ports("TANDRIX_SERIAL_PORTS", "");
+  struct Row {
+    const char* what;
+    rlim_t limit;
+    bool folderThere;  // the folder and a file of the user's were there before
+  } rows[] = {
+      {"a product file does not fit", 4096, false},
+      {"a program does not fit", 65536, false},
+      {"into a folder of the user's", 65536, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.folderThere) t.Write("inst/mine.txt", "the user's");
+    auto r = RunTool({"install", "inst"}, t.path(), [&] {
+      rlimit limit{row.limit, row.limit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "over the file size limit")) << r.err;
+    EXPECT_EQ(t.Exists("inst"), row.folderThere);
+    EXPECT_EQ(t.Exists("inst/defaults"), false);
+    EXPECT_EQ(t.Read("inst/mine.txt"), row.folderThere ? "the user's" : "");
+    EXPECT_FALSE(t.Exists("store"));
+  }
+
+  std::vector<pid_t> installs;
+  for (int i = 0; i < 10; ++i) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir(t.path().c_str()) != 0) ::_exit(126);
+      int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, 1);
+      char tool[] = TANDRIX_TOOL, install[] = "install", inst[] = "inst";
+      char* argv[] = {tool, install, inst, nullptr};
+      ::execv(tool, argv);
+      ::_exit(127);
+    }
+    installs.push_back(pid);
+  }
+  for (pid_t pid : installs) {
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  EXPECT_EQ(t.Read("inst/defaults/Joy3D.vcg"), "stock\n");
 }
 
 // A folder whose configuration paths the driver could not take is refused
