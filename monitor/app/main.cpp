@@ -18,7 +18,6 @@
 #include "platform/registry.h"
 #include "ui/display.h"
 #include "ui/headless/frontend.h"
-#include "ui/instance.h"
 
 namespace {
 
@@ -59,11 +58,6 @@ int main(int argc, char** argv) {
   // Taken before the front end sees the arguments: Qt removes those it
   // knows.
   const std::string commandLine = platform::CommandLineOf(argc, argv);
-  // The start-up reads the command line without regard to case only when
-  // a monitor is running; "-close" here reads it the same way.
-  const int runningPid = ui::InstanceProcessId(kMonitorClass);
-  const bool closeOnly =
-      (runningPid != 0 ? platform::ToLowerAscii(commandLine) : commandLine).find("-close") != std::string::npos;
   std::string why;
   std::unique_ptr<ui::Application> app = ui::CreateApplication(argc, argv, &why);
   if (!app->ShowsDialogs() && ui::HasDisplay()) {
@@ -77,10 +71,14 @@ int main(int argc, char** argv) {
   {
     TandmonApp monitor(*app);
     code = monitor.Run(commandLine);
-    // A start that could not reach the running monitor has said why.
-    if (closeOnly && code == 0) {
-      if (runningPid != 0) {
-        std::printf("Tandmon: closed the monitor that was running (process %d)\n", runningPid);
+    // A start that could not reach the running monitor has said why. What
+    // was closed is what the start found when it looked, which may be a
+    // monitor that started after this one did.
+    if (monitor.CloseOnly() && code == 0) {
+      if (const int closed = monitor.ClosedProcessId(); closed > 0) {
+        std::printf("Tandmon: closed the monitor that was running (process %d)\n", closed);
+      } else if (closed < 0) {
+        std::printf("Tandmon: closed the monitor that was running\n");
       } else {
         std::printf("Tandmon: no monitor was running\n");
       }

@@ -107,9 +107,13 @@ bool TandmonApp::Start(std::string commandLine, int& exitCode) {
   std::string why;
   ui::InstanceState other = ui::ProbeInstance(kMonitorClass, &why);
   if (other == ui::InstanceState::kRunning) {
+    // The one told to close is the one running now, which may have started
+    // since this program did.
+    const int pid = ui::InstanceProcessId(kMonitorClass);
     // Waits until the running monitor has closed, so its name is free for
     // this one.
     if (ui::HiddenWindow::SendTo(kMonitorClass, WM_CLOSE)) {
+      closedPid_ = pid != 0 ? pid : -1;
       commandLine = platform::ToLowerAscii(commandLine);
     } else {
       other = ui::InstanceState::kUnreachable;
@@ -117,6 +121,7 @@ bool TandmonApp::Start(std::string commandLine, int& exitCode) {
     }
   }
   const bool closeOnly = commandLine.find("-close") != std::string::npos;
+  closeOnly_ = closeOnly;
   if (other == ui::InstanceState::kUnreachable) {
     // A monitor that cannot be told to close may still be watching; a
     // second one beside it would fight it over the configuration.

@@ -82,6 +82,12 @@ class TandmonApp {
   // What making the default configuration live at start-up returned (0
   // live, as ActivateConfig).
   int DefaultActivation() const { return defaultActivation_; }
+  // What the start did about a running monitor, for -close to say: the
+  // process id of the one it told to close (0: none was running when it
+  // looked; -1: one was, its id unknown), and whether the command line
+  // asked for nothing else.
+  int ClosedProcessId() const { return closedPid_; }
+  bool CloseOnly() const { return closeOnly_; }
 
  private:
   long WindowProc(ui::HiddenWindow& window, unsigned message, std::uintptr_t wParam,
@@ -120,4 +126,6 @@ class TandmonApp {
   // What the tip and the last notification told (liveConfig, liveTitle).
   std::string shownConfig_;
   std::string shownTitle_;
+  int closedPid_ = 0;
+  bool closeOnly_ = false;
 };

@@ -207,6 +207,9 @@ TEST_F(TandmonTest, ASecondStartClosesTheFirstAndCloseOnlyCloses) {
     }
 
     EXPECT_EQ(Start(row.commandLine), row.runsOn);
+    // What -close reports is what this start found and closed.
+    EXPECT_EQ(mon->ClosedProcessId(), row.otherRunning ? other : 0);
+    EXPECT_EQ(mon->CloseOnly(), !row.runsOn);
     // The default is made live by every start, before anything else.
     EXPECT_TRUE(LiveIs("defaults\\Joy3D.vcg"));
     EXPECT_EQ(State().currentConfig, "defaults\\Joy3D.vcg");
