@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include "platform/dospath.h"
 #include "platform/profile.h"
 #include "platform/registry_detail.h"
+#include "platform/unique_fd.h"
 
 namespace platform {
 
@@ -155,6 +157,9 @@ std::atomic<int> g_busyTimeoutMs{kRegBusyTimeoutMs};
 class ReopeningRegistry final : public Registry {
  public:
   explicit ReopeningRegistry(std::string path) : path_(std::move(path)) { Reopen(); }
+  // The store goes before head_: closing that descriptor first would drop
+  // the store's locks on the file while it still uses them.
+  ~ReopeningRegistry() override { store_.reset(); }
 
   RegStatus OpenKey(HKey parent, std::string_view subKey, HKey& result) override {
     return Call([&](Registry& r) { return Opened(r.OpenKey(parent, subKey, result), result); });
@@ -242,6 +247,7 @@ class ReopeningRegistry final : public Registry {
     if (openKeys_ == 0 && depth_ == 0) {
       if (stale_) {
         store_.reset();
+        head_.reset();
         stale_ = false;
       }
       LetGoOfMovedFile();
@@ -256,6 +262,7 @@ class ReopeningRegistry final : public Registry {
     if (store_) {
       struct stat st;
       if (::stat(path_.c_str(), &st) == 0) file_ = st;
+      head_.reset(::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
       return true;
     }
     error_ = "cannot open the registry store " + path_ + ": " + error_;
@@ -280,7 +287,7 @@ class ReopeningRegistry final : public Registry {
     } else if (st.st_size != file_.st_size || st.st_mtim.tv_sec != file_.st_mtim.tv_sec ||
                st.st_mtim.tv_nsec != file_.st_mtim.tv_nsec) {
       file_ = st;
-      if (regdetail::LooksLikeSqliteStore(path_)) return;  // our own writes
+      if (!head_ || regdetail::LooksLikeSqliteStore(head_.get())) return;  // our own writes
       what = "was overwritten with something that is not a registry store";
       writeBack = false;
     } else {
@@ -288,6 +295,7 @@ class ReopeningRegistry final : public Registry {
     }
     regdetail::ReleaseMovedSqliteStore(*store_, writeBack);
     store_.reset();
+    head_.reset();  // only now: the store's locks on the file are gone with it
     stale_ = false;
     change_ = "the registry store " + path_ + " " + what + " while in use; opened again";
   }
@@ -314,6 +322,7 @@ class ReopeningRegistry final : public Registry {
   int depth_ = 0;
   bool stale_ = false;
   struct stat file_ {};  // the file the open store was opened from
+  UniqueFd head_;        // that file, for a look at its first bytes
   std::string change_;   // what LetGoOfMovedFile noticed, until taken
 };
 

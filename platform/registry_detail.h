@@ -53,8 +53,10 @@ class HandleTable {
 // in place with something else) nothing is written into it.
 void ReleaseMovedSqliteStore(Registry& store, bool writeBack);
 
-// True when the first bytes of a file are those of a registry store (an
-// SQLite database marked as one), or the file is empty.
-bool LooksLikeSqliteStore(const std::string& hostPath);
+// True when the first bytes of the file open on fd are those of a registry
+// store (an SQLite database marked as one), or the file is empty. Read
+// through a descriptor kept open beside the store's own: closing another
+// descriptor of the file would drop the store's locks on it.
+bool LooksLikeSqliteStore(int fd);
 
 }  // namespace platform::regdetail

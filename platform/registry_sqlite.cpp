@@ -649,12 +649,9 @@ void ReleaseMovedSqliteStore(Registry& store, bool writeBack) {
   static_cast<SqliteRegistry&>(store).ReleaseMoved(writeBack);
 }
 
-bool LooksLikeSqliteStore(const std::string& hostPath) {
+bool LooksLikeSqliteStore(int fd) {
   unsigned char head[72];
-  int fd = ::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  const ssize_t n = ::read(fd, head, sizeof head);
-  ::close(fd);
+  const ssize_t n = ::pread(fd, head, sizeof head, 0);
   if (n == 0) return true;
   if (n != static_cast<ssize_t>(sizeof head) || std::memcmp(head, "SQLite format 3", 16) != 0) return false;
   // The application id, big-endian at offset 68 of the header.
