@@ -2,8 +2,32 @@
 # One GoogleTest executable per module, its cases registered with CTest.
 # RESOURCE_LOCK keeps its cases from running beside other tests holding the
 # same lock (see TANDRIX_USER_PROCESSES below).
+#
+# The Windows build compiles GoogleTest from Debian's sources and runs each
+# suite as one test under Wine (tests/wine_run.sh).
+# Wine shows the Linux root as drive Z:, where the tests find the sources.
+set(TANDRIX_TEST_DRIVE "")
+if(WIN32)
+  set(TANDRIX_TEST_DRIVE "Z:")
+endif()
+if(WIN32 AND NOT TARGET gtest)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+endif()
+
 function(tandrix_add_test name)
   cmake_parse_arguments(T "" "RESOURCE_LOCK" "SOURCES;LIBS" ${ARGN})
+  if(WIN32)
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gtest gtest_main)
+    target_compile_definitions(${name} PRIVATE
+      TANDRIX_PRODUCT_DIR="${TANDRIX_TEST_DRIVE}${TANDRIX_PRODUCT_DIR}"
+      TANDRIX_BINARY_DIR="${TANDRIX_TEST_DRIVE}${CMAKE_BINARY_DIR}")
+    add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/tests/wine_run.sh $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+    return()
+  endif()
   find_package(GTest REQUIRED)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)

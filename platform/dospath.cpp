@@ -156,31 +156,6 @@ void ReloadDriveTable() {
   g_drivesLoaded = true;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-std::string ToLowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = ToLowerAscii(c);
-  return out;
-}
-
-std::string ToUpperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = ToUpperAscii(c);
-  return out;
-}
-
-bool IsAbsoluteDosPath(std::string_view path) {
-  if (!path.empty() && IsSep(path[0])) return true;
-  return path.size() >= 3 && path[1] == ':' && IsSep(path[2]);
-}
-
 std::optional<std::string> ToHostPath(std::string_view path) {
   if (path.empty()) return std::nullopt;
   const DriveTable drives = Drives();

@@ -20,26 +20,6 @@ bool StatPath(std::string_view path, struct stat& st) {
   return host && ::stat(host->c_str(), &st) == 0;
 }
 
-bool MatchFrom(std::string_view p, std::string_view n) {
-  std::size_t pi = 0, ni = 0, starP = std::string_view::npos, starN = 0;
-  while (ni < n.size()) {
-    if (pi < p.size() && (p[pi] == '?' || ToLowerAscii(p[pi]) == ToLowerAscii(n[ni]))) {
-      ++pi;
-      ++ni;
-    } else if (pi < p.size() && p[pi] == '*') {
-      starP = pi++;
-      starN = ni;
-    } else if (starP != std::string_view::npos) {
-      pi = starP + 1;
-      ni = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (pi < p.size() && p[pi] == '*') ++pi;
-  return pi == p.size();
-}
-
 }  // namespace
 
 bool FileExists(std::string_view path) {
@@ -115,12 +95,6 @@ bool SameBytesFrom(std::string_view a, std::string_view b, std::int64_t offset) 
   if (fb >= 0) ::close(fb);
   if (fa >= 0) ::close(fa);
   return same;
-}
-
-bool IsProductFolder(std::string_view dir) {
-  const std::string base = std::string(dir) + "\\";
-  return FileExists(base + "Tandmon.ini") || FileExists(base + "games.ini") ||
-         DirectoryExists(base + "defaults");
 }
 
 bool IsRegularFile(std::string_view path) {
@@ -204,10 +178,6 @@ bool SetReadOnly(std::string_view path, bool readOnly) {
   mode_t mode = st.st_mode & 07777;
   mode = readOnly ? (mode & ~mode_t{0222}) : (mode | S_IWUSR);
   return ::chmod(host->c_str(), mode) == 0;
-}
-
-bool MatchWildcard(std::string_view pattern, std::string_view name) {
-  return MatchFrom(pattern, name);
 }
 
 std::vector<std::string> FindFiles(std::string_view pattern) {

@@ -65,6 +65,7 @@ class PrivateProfile {
   const std::string_view* Find(std::string_view section, std::string_view key) const;
 
   std::string bytes_;
+  std::string file_;  // where a host that reads through its own functions asks
   bool readable_ = true;
   // Lower-case section name -> its first occurrence in the file.
   std::unordered_map<std::string, Section> sections_;

@@ -274,4 +274,12 @@ class ScopedSystemRegistry {
   std::unique_ptr<Registry> previous_;
 };
 
+namespace testing {
+// A fresh, empty store of the host's own kind for a test, apart from the
+// system's values: the memory store on Linux; on Windows a new key of the
+// system's registry (under HKEY_CURRENT_USER\Software\Tandrix tests)
+// standing for HKEY_LOCAL_MACHINE, deleted with the store.
+std::unique_ptr<Registry> NewScratchRegistry();
+}  // namespace testing
+
 }  // namespace platform

@@ -1,10 +1,10 @@
 #include "support/tempdir.h"
 
-#include <unistd.h>
-
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -12,18 +12,50 @@
 
 namespace testsupport {
 
+namespace {
+
+// setenv and unsetenv where the C library has them, _putenv_s on Windows
+// (where an empty value removes the variable).
+void PutEnv(const std::string& name, const char* value) {
+#ifdef _WIN32
+  ::_putenv_s(name.c_str(), value ? value : "");
+#else
+  if (value) {
+    ::setenv(name.c_str(), value, 1);
+  } else {
+    ::unsetenv(name.c_str());
+  }
+#endif
+}
+
+}  // namespace
+
 TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "tandrix-test-XXXXXX").string();
-  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl;
+  // A folder that did not exist before, made by this call alone.
+  std::random_device random;
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "tandrix-test-%08x", random());
+    std::error_code ec;
+    if (std::filesystem::create_directory(base / name, ec)) {
+      path_ = (base / name).string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
   std::error_code ec;
   // Read-only files and folders left by a test must not stop the clean-up.
-  for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec)) {
-    std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
+  // The walk steps with error codes: a path too long for the host must not
+  // throw out of a destructor.
+  for (std::filesystem::recursive_directory_iterator it(path_, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
+    ec.clear();
   }
   std::filesystem::remove_all(path_, ec);
 }
@@ -64,20 +96,12 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
     old_ = old;
     hadOld_ = true;
   }
-  if (value) {
-    ::setenv(name, value, 1);
-  } else {
-    ::unsetenv(name);
-  }
+  PutEnv(name_, value);
   platform::ReloadDriveTable();
 }
 
 ScopedEnv::~ScopedEnv() {
-  if (hadOld_) {
-    ::setenv(name_.c_str(), old_.c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
+  PutEnv(name_, hadOld_ ? old_.c_str() : nullptr);
   platform::ReloadDriveTable();
 }
 

@@ -30,7 +30,7 @@ Bytes Oem(const std::string& com, const std::string& map, std::initializer_list<
 }
 
 JoystickWorld::JoystickWorld(std::unique_ptr<Registry> store) {
-  SetSystemRegistry(store ? std::move(store) : NewMemoryRegistry());
+  SetSystemRegistry(store ? std::move(store) : platform::testing::NewScratchRegistry());
   log = std::make_shared<platform::testing::CallLog>();
   service = new platform::testing::RecordingJoystickService(log);
   port = new platform::testing::RecordingDriverPort(log);

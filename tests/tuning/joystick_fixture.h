@@ -1,4 +1,5 @@
-// A joystick world for tests: an in-memory registry store, a recording
+// A joystick world for tests: a scratch registry store of the host's kind
+// (in memory on Linux, the system's registry on Windows), a recording
 // joystick service and driver port sharing one call log, and helpers to
 // seed the keys the system installer makes and to read values back.
 #pragma once
@@ -32,7 +33,7 @@ Bytes Oem(const std::string& com, const std::string& map,
 
 class JoystickWorld {
  public:
-  // Installs the given store (a fresh memory store when null).
+  // Installs the given store (a fresh scratch store when null).
   explicit JoystickWorld(std::unique_ptr<platform::Registry> store = nullptr);
   ~JoystickWorld();
   JoystickWorld(const JoystickWorld&) = delete;

@@ -1,0 +1,570 @@
+// Files on Windows: CreateFileA/ReadFile/WriteFile. A replacing write goes
+// to a temporary file beside the target, written through to the disk, and
+// MoveFileExA puts it in the target's place only when every byte is there,
+// so a failure never leaves half a file. Append mode (the error log) opens
+// with FILE_APPEND_DATA, so every write lands at the end.
+#include <io.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "platform/dospath.h"
+#include "platform/file.h"
+#include "platform/win32/windows_api.h"
+
+namespace platform {
+namespace {
+
+std::atomic<std::int64_t> g_failAfter{-1};
+thread_local FileError g_lastError = FileError::None;
+std::atomic<unsigned> g_tempCounter{0};
+std::mutex g_cleanedMutex;
+std::map<std::string, ULONGLONG> g_cleaned;  // folder -> when it was last cleaned (ms)
+
+bool IsTextMode(OpenMode m) {
+  return m == OpenMode::ReadText || m == OpenMode::WriteText || m == OpenMode::AppendText;
+}
+bool IsRead(OpenMode m) { return m == OpenMode::ReadText || m == OpenMode::ReadBinary; }
+bool IsAppend(OpenMode m) { return m == OpenMode::AppendText || m == OpenMode::AppendBinary; }
+
+FileError ErrorFromWin32(DWORD e) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+      return FileError::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return FileError::Denied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return FileError::DiskFull;
+    case ERROR_FILE_TOO_LARGE:
+      return FileError::SizeLimit;
+    default:
+      return FileError::Failed;
+  }
+}
+
+bool Fail(FileError error) {
+  g_lastError = error;
+  return false;
+}
+bool FailWin32() { return Fail(ErrorFromWin32(::GetLastError())); }
+
+// Owns a handle, so no error path leaks one.
+class Handle {
+ public:
+  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+  ~Handle() { Close(); }
+  Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
+  Handle& operator=(Handle&& other) noexcept {
+    if (this != &other) {
+      Close();
+      h_ = std::exchange(other.h_, INVALID_HANDLE_VALUE);
+    }
+    return *this;
+  }
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    if (h_ == INVALID_HANDLE_VALUE) return true;
+    return ::CloseHandle(std::exchange(h_, INVALID_HANDLE_VALUE)) != 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+// WriteFile until done, honouring the injected disk-full fault.
+bool WriteAll(HANDLE h, const char* p, std::size_t n) {
+  std::int64_t budget = g_failAfter.load();
+  bool limited = budget >= 0;
+  std::size_t allowed = n;
+  if (limited && static_cast<std::int64_t>(n) > budget) allowed = static_cast<std::size_t>(budget);
+  std::size_t done = 0;
+  while (done < allowed) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(allowed - done, 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(h, p + done, chunk, &written, nullptr)) return false;
+    done += written;
+  }
+  if (limited) g_failAfter.store(budget - static_cast<std::int64_t>(allowed));
+  if (allowed < n) {
+    ::SetLastError(ERROR_DISK_FULL);
+    return false;
+  }
+  return true;
+}
+
+std::string ParentOf(const std::string& path) {
+  std::size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos) return ".";
+  if (cut == 2 && path[1] == ':') return path.substr(0, 3);
+  return path.substr(0, cut);
+}
+
+// Opens an existing file for reading; folders and devices are refused
+// before anything is read from them.
+Handle OpenForReading(const std::string& path) {
+  DWORD attrs = ::GetFileAttributesA(path.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    FailWin32();
+    return Handle();
+  }
+  if (attrs & FILE_ATTRIBUTE_DIRECTORY) {
+    Fail(FileError::NotRegular);
+    return Handle();
+  }
+  Handle h(::CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) {
+    FailWin32();
+    return Handle();
+  }
+  if (::GetFileType(h.get()) != FILE_TYPE_DISK) {
+    Fail(FileError::NotRegular);
+    return Handle();
+  }
+  return h;
+}
+
+// What may stand where a file is replaced: nothing yet, or a regular file
+// without the read-only attribute.
+bool CheckReplaceable(const std::string& target) {
+  DWORD attrs = ::GetFileAttributesA(target.c_str());
+  if (attrs == INVALID_FILE_ATTRIBUTES) {
+    DWORD e = ::GetLastError();
+    return e == ERROR_FILE_NOT_FOUND ? true : Fail(ErrorFromWin32(e));
+  }
+  if (attrs & FILE_ATTRIBUTE_DIRECTORY) return Fail(FileError::NotRegular);
+  if (attrs & FILE_ATTRIBUTE_READONLY) return Fail(FileError::Denied);
+  return true;
+}
+
+// A new temporary file beside path, opened for writing through to the
+// disk, under a name no other writer gets.
+Handle NewTemporary(const std::string& path, std::string& temp) {
+  RemoveStaleTemporaries(ParentOf(path));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "\\.tandrix-%lu-%u", ::GetCurrentProcessId(),
+                  g_tempCounter.fetch_add(1));
+    temp = ParentOf(path) + name;
+    Handle out(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (out) return out;
+    if (::GetLastError() != ERROR_FILE_EXISTS) {
+      FailWin32();
+      return Handle();
+    }
+  }
+  Fail(FileError::Failed);
+  return Handle();
+}
+
+// Replaces the file at path with what fill writes to a temporary file
+// beside it. The target changes only when fill and the flush succeed.
+bool ReplaceWith(const std::string& path, const std::function<bool(HANDLE)>& fill) {
+  if (!CheckReplaceable(path)) return false;
+  std::string temp;
+  Handle out = NewTemporary(path, temp);
+  if (!out) return false;
+  bool ok = fill(out.get()) && ::FlushFileBuffers(out.get());
+  if (!ok && g_lastError == FileError::None) g_lastError = ErrorFromWin32(::GetLastError());
+  ok = out.Close() && ok;
+  if (ok && ::MoveFileExA(temp.c_str(), path.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  if (ok) FailWin32();
+  ::DeleteFileA(temp.c_str());
+  if (g_lastError == FileError::None) g_lastError = FileError::Failed;
+  return false;
+}
+
+bool ReadAll(HANDLE h, std::string& bytes) {
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(h, &size)) return FailWin32();
+  if (size.QuadPart > kMaxFileBytes) return Fail(FileError::TooLarge);
+  bytes.clear();
+  bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  char buf[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(h, buf, sizeof buf, &got, nullptr)) return FailWin32();
+    if (got == 0) break;
+    bytes.append(buf, got);
+    // A file still growing while it is read is held to the same limit.
+    if (static_cast<std::int64_t>(bytes.size()) > kMaxFileBytes) {
+      bytes.clear();
+      bytes.shrink_to_fit();
+      return Fail(FileError::TooLarge);
+    }
+  }
+  g_lastError = FileError::None;
+  return true;
+}
+
+}  // namespace
+
+FileError LastFileError() { return g_lastError; }
+void SetLastFileError(FileError error) { g_lastError = error; }
+
+const char* FileErrorText(FileError error) {
+  switch (error) {
+    case FileError::None:
+      return "no error";
+    case FileError::NotFound:
+      return "no such file";
+    case FileError::NotRegular:
+      return "not a regular file";
+    case FileError::TooLarge:
+      return "larger than 16 MB";
+    case FileError::Denied:
+      return "permission denied or read-only";
+    case FileError::DiskFull:
+      return "disk full";
+    case FileError::SizeLimit:
+      return "over the file size limit";
+    case FileError::Failed:
+      break;
+  }
+  return "read or write failed";
+}
+
+// Links are rare here and MoveFileExA replaces a link by a file; the path
+// itself is the target.
+std::string ReplaceTarget(const std::string& hostPath) { return hostPath; }
+
+bool ReplaceHostFile(const std::string& hostPath, std::string_view bytes) {
+  return ReplaceWith(hostPath, [&](HANDLE h) { return WriteAll(h, bytes.data(), bytes.size()); });
+}
+
+// MoveFileExA puts the new file in a link's place whatever atLink says:
+// links are rare here, and a replaced link can send no write elsewhere.
+bool ReplaceFileSpliced(std::string_view path, std::string_view head, std::string_view src,
+                        std::int64_t offset, AtLink) {
+  g_lastError = FileError::None;
+  auto host = ToHostPath(path);
+  auto srcHost = ToHostPath(src);
+  if (!host || !srcHost) return Fail(FileError::NotFound);
+  Handle in = OpenForReading(*srcHost);
+  if (!in) return false;
+  return ReplaceWith(*host, [&](HANDLE out) {
+    if (!WriteAll(out, head.data(), head.size())) return false;
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(in.get(), &size)) return false;
+    if (offset >= size.QuadPart) return true;
+    LARGE_INTEGER at;
+    at.QuadPart = std::max<std::int64_t>(offset, 0);
+    if (!::SetFilePointerEx(in.get(), at, nullptr, FILE_BEGIN)) return false;
+    char buf[65536];
+    for (;;) {
+      DWORD got = 0;
+      if (!::ReadFile(in.get(), buf, sizeof buf, &got, nullptr)) return false;
+      if (got == 0) return true;
+      if (!WriteAll(out, buf, got)) return false;
+    }
+  });
+}
+
+std::string CreateTemporaryBeside(const std::string& hostPath) {
+  std::string temp;
+  Handle out = NewTemporary(hostPath, temp);
+  return out ? temp : std::string();
+}
+
+bool SyncHostFile(const std::string& hostPath) {
+  Handle h(::CreateFileA(hostPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return h ? (::FlushFileBuffers(h.get()) != 0 || FailWin32()) : FailWin32();
+}
+
+void RemoveStaleTemporaries(const std::string& hostFolder) {
+  const ULONGLONG now = ::GetTickCount64();
+  {
+    std::lock_guard lock(g_cleanedMutex);
+    auto it = g_cleaned.find(hostFolder);
+    if (it != g_cleaned.end() && now - it->second < kStaleTemporarySeconds * 1000ull) return;
+    g_cleaned[hostFolder] = now;
+  }
+  FILETIME nowFile;
+  ::GetSystemTimeAsFileTime(&nowFile);
+  const ULONGLONG nowTicks = (static_cast<ULONGLONG>(nowFile.dwHighDateTime) << 32) |
+                             nowFile.dwLowDateTime;
+  WIN32_FIND_DATAA found;
+  HANDLE h = ::FindFirstFileA((hostFolder + "\\.tandrix-*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const ULONGLONG written = (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                              found.ftLastWriteTime.dwLowDateTime;
+    // File times count in 100 ns steps. A temporary still open by its
+    // writer cannot be deleted, which keeps a live writer's file safe.
+    if (nowTicks > written && (nowTicks - written) / 10000000ull >= kStaleTemporarySeconds) {
+      ::DeleteFileA((hostFolder + "\\" + found.cFileName).c_str());
+    }
+  } while (::FindNextFileA(h, &found));
+  ::FindClose(h);
+}
+
+FileError FileErrorFromErrno(int error) {
+  switch (error) {
+    case ENOSPC:
+      return FileError::DiskFull;
+    case EFBIG:
+      return FileError::SizeLimit;
+    case ENOENT:
+    case ENOTDIR:
+      return FileError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileError::Denied;
+    case EISDIR:
+      return FileError::NotRegular;
+    default:
+      return FileError::Failed;
+  }
+}
+
+namespace testing {
+void FailWritesAfter(std::int64_t bytes) { g_failAfter.store(bytes); }
+void ForgetCleanedFolders() {
+  std::lock_guard lock(g_cleanedMutex);
+  g_cleaned.clear();
+}
+}  // namespace testing
+
+File::~File() {
+  if (open_) Close();
+}
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (open_) Close();
+    open_ = std::exchange(other.open_, false);
+    text_ = other.text_;
+    mode_ = other.mode_;
+    failed_ = other.failed_;
+    hostPath_ = std::move(other.hostPath_);
+    data_ = std::move(other.data_);
+    pos_ = other.pos_;
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+void File::Reset() {
+  open_ = false;
+  failed_ = false;
+  hostPath_.clear();
+  data_.clear();
+  data_.shrink_to_fit();
+  pos_ = 0;
+  fd_ = -1;
+}
+
+bool File::Open(std::string_view path, OpenMode mode) {
+  if (open_) Close();
+  Reset();
+  g_lastError = FileError::None;
+  auto host = ToHostPath(path);
+  if (!host) return Fail(FileError::NotFound);
+  mode_ = mode;
+  text_ = IsTextMode(mode);
+  hostPath_ = *host;
+
+  if (IsRead(mode)) {
+    if (!ReadWholeFile(hostPath_, data_)) {
+      Reset();
+      return false;
+    }
+    open_ = true;
+    return true;
+  }
+
+  if (IsAppend(mode)) {
+    // The descriptor wraps the handle, so the file class keeps one kind of
+    // member on every host.
+    HANDLE h = ::CreateFileA(hostPath_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return FailWin32();
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+      ::CloseHandle(h);
+      return Fail(FileError::NotRegular);
+    }
+    fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), 0);
+    if (fd_ < 0) {
+      ::CloseHandle(h);
+      return Fail(FileError::Failed);
+    }
+  } else {
+    if (!CheckReplaceable(hostPath_)) return false;
+    // Fail now, as fopen would, when the folder cannot take the file.
+    DWORD attrs = ::GetFileAttributesA(ParentOf(hostPath_).c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
+      return Fail(FileError::NotFound);
+    }
+  }
+  open_ = true;
+  return true;
+}
+
+int File::GetChar() {
+  if (pos_ >= data_.size()) return kEof;
+  char c = data_[pos_++];
+  if (text_ && c == '\r' && pos_ < data_.size() && data_[pos_] == '\n') {
+    ++pos_;
+    return '\n';
+  }
+  return static_cast<unsigned char>(c);
+}
+
+bool File::ReadLine(std::string& line, std::size_t maxChars) {
+  line.clear();
+  if (!open_ || pos_ >= data_.size()) return false;
+  if (maxChars == 0) maxChars = 1;
+  while (line.size() < maxChars) {
+    int c = GetChar();
+    if (c == kEof) break;
+    line += static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  return !line.empty();
+}
+
+bool File::Seek(std::int64_t offset) {
+  if (!open_ || offset < 0 || static_cast<std::size_t>(offset) > data_.size()) return false;
+  pos_ = static_cast<std::size_t>(offset);
+  return true;
+}
+
+bool File::Write(std::string_view text) {
+  if (!open_ || IsRead(mode_)) return false;
+  if (!text_) {
+    data_.append(text);
+  } else {
+    for (char c : text) {
+      if (c == '\n') data_ += '\r';
+      data_ += c;
+    }
+  }
+  // Appended logs go out as they are written, like an unbuffered stream.
+  if (IsAppend(mode_)) return Flush();
+  return true;
+}
+
+bool File::Printf(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  char small[512];
+  int n = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  bool ok;
+  if (n < 0) {
+    ok = false;
+  } else if (static_cast<std::size_t>(n) < sizeof small) {
+    ok = Write(std::string_view(small, static_cast<std::size_t>(n)));
+  } else {
+    std::string big(static_cast<std::size_t>(n) + 1, '\0');
+    std::vsnprintf(big.data(), big.size(), format, copy);
+    big.resize(static_cast<std::size_t>(n));
+    ok = Write(big);
+  }
+  va_end(copy);
+  return ok;
+}
+
+bool File::Flush() {
+  if (fd_ < 0 || data_.empty()) return !failed_;
+  HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd_));
+  if (!WriteAll(h, data_.data(), data_.size())) {
+    failed_ = true;
+    g_lastError = ErrorFromWin32(::GetLastError());
+  }
+  data_.clear();
+  return !failed_;
+}
+
+bool File::Close() {
+  if (!open_) return false;
+  bool ok = true;
+  if (IsAppend(mode_)) {
+    ok = Flush();
+    ok = (::_close(fd_) == 0) && ok;
+  } else if (!IsRead(mode_)) {
+    g_lastError = FileError::None;
+    ok = ReplaceHostFile(hostPath_, data_);
+  }
+  Reset();
+  return ok;
+}
+
+void File::Abandon() {
+  if (!open_) return;
+  if (fd_ >= 0) ::_close(fd_);
+  Reset();
+}
+
+bool ReadWholeFd(int fd, std::string& bytes) {
+  HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  if (h == INVALID_HANDLE_VALUE) return Fail(FileError::Failed);
+  if (::GetFileType(h) != FILE_TYPE_DISK) return Fail(FileError::NotRegular);
+  return ReadAll(h, bytes);
+}
+
+bool ReadWholeFile(std::string_view path, std::string& bytes) {
+  auto host = ToHostPath(path);
+  if (!host) return Fail(FileError::NotFound);
+  Handle h = OpenForReading(*host);
+  return h && ReadAll(h.get(), bytes);
+}
+
+bool ReadFileHead(std::string_view path, std::size_t count, std::string& bytes) {
+  bytes.clear();
+  auto host = ToHostPath(path);
+  if (!host) return Fail(FileError::NotFound);
+  Handle h = OpenForReading(*host);
+  if (!h) return false;
+  bytes.resize(count);
+  std::size_t done = 0;
+  while (done < count) {
+    DWORD got = 0;
+    DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 20));
+    if (!::ReadFile(h.get(), bytes.data() + done, want, &got, nullptr)) {
+      bytes.clear();
+      return FailWin32();
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+  g_lastError = FileError::None;
+  return true;
+}
+
+bool WriteWholeFile(std::string_view path, std::string_view bytes, AtLink) {
+  auto host = ToHostPath(path);
+  if (!host) return Fail(FileError::NotFound);
+  g_lastError = FileError::None;
+  return ReplaceHostFile(*host, bytes);
+}
+
+}  // namespace platform
