@@ -126,11 +126,13 @@ TEST(Profile, WritesChangeOnlyTheirOwnLine) {
        "[A]\r\n;x=1\r\nx=2\r\n"},
       {"create a missing file", "", "Defaults", "ShowJoystick", "0",
        "[Defaults]\r\nShowJoystick=0\r\n"},
-      {"lone CR lines are lines", "[A]\rx=1\r", "a", "x", "2", "[A]\rx=2\r"},
+      {"lone CR lines are lines", "[A]\rx=1\r", "a", "x", "2", "[A]\rx=2\r", "[A]\r\nx=2\r\n"},
       {"a byte-order mark before the first section", "\xEF\xBB\xBF[A]\r\nx=1\r\n", "A", "x", "2",
        "\xEF\xBB\xBF[A]\r\nx=2\r\n"},
+      // Wine's writer keeps a new key's trailing blanks ("y =2"); every
+      // reader drops them, so the name without them is the one to store.
       {"blanks around the names asked for", "[A]\r\nx=1\r\n", " A ", " y ", "2",
-       "[A]\r\nx=1\r\ny=2\r\n"},
+       "[A]\r\nx=1\r\ny=2\r\n", "[A]\r\nx=1\r\ny =2\r\n"},
   };
   for (const auto& c : cases) {
     TempDir t;
