@@ -51,7 +51,13 @@ std::optional<std::string> ToHostPath(std::string_view path) {
   return FullPath(p);
 }
 
-std::string ToDosPath(std::string_view hostPath) { return FullPath(Backslashed(hostPath)); }
+// An existing path comes back as the file system spells it, as on Linux.
+std::string ToDosPath(std::string_view hostPath) {
+  const std::string full = FullPath(Backslashed(hostPath));
+  char buf[32768];
+  DWORD n = ::GetLongPathNameA(full.c_str(), buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : full;
+}
 
 // The system's own drives need no table.
 void ReloadDriveTable() {}
