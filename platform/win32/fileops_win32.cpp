@@ -106,6 +106,28 @@ bool SameBytesFrom(std::string_view a, std::string_view b, std::int64_t offset) 
   return true;
 }
 
+FileStamp GetFileStamp(std::string_view path) {
+  FileStamp stamp;
+  auto host = ToHostPath(path);
+  if (!host) return stamp;
+  HANDLE h = ::CreateFileA(host->c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return stamp;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileInformationByHandle(h, &info)) {
+    stamp.exists = true;
+    // The file index is the inode of this file system.
+    stamp.inode = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp.size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                info.ftLastWriteTime.dwLowDateTime;
+    stamp.modifiedNs = static_cast<std::int64_t>(ticks * 100);
+  }
+  ::CloseHandle(h);
+  return stamp;
+}
+
 bool CopyFile(std::string_view src, std::string_view dst, bool failIfExists) {
   DWORD attrs = Attributes(src);
   if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
