@@ -42,8 +42,10 @@ function(tandrix_add_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
 endfunction()
 
-# Tests that run a real monitor, or start the service program's stand-in
-# "ten.exe", take this lock: a monitor sees every process of its user, so a
-# ten.exe started by one test makes another test's monitor start svcsetup in
-# that test's product folder (and log there) when the two run side by side.
+# Tests that run a real monitor, watch the real process list, or start a
+# stand-in game or the service program's stand-in "ten.exe", take this lock:
+# a monitor sees every process of its user, so a ten.exe started by one test
+# makes another test's monitor start svcsetup in that test's product folder
+# (and log there), and one test's stand-in quake.exe keeps another's game
+# running, when the two run side by side.
 set(TANDRIX_USER_PROCESSES user-processes)
