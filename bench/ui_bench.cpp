@@ -19,7 +19,7 @@
 #include <string>
 
 #include "ui/dialog.h"
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 #include "ui/headless/headless_app.h"
 #include "ui/headless/headless_host.h"
 #include "ui/hidden_window.h"

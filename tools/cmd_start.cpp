@@ -16,7 +16,7 @@
 
 #include "tools/command.h"
 #include "tools/product_paths.h"
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 #include "ui/win_constants.h"
 
 namespace fs = std::filesystem;

@@ -42,21 +42,6 @@ std::string FindInPath(const std::string& program) {
 
 }  // namespace
 
-std::string HelpFileToOpen(std::string_view helpFile) {
-  const auto host = platform::ToHostPath(helpFile);
-  if (!host) return {};
-  std::string base = *host;
-  const std::size_t slash = base.rfind('/');
-  const std::size_t dot = base.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) base.erase(dot);
-  for (const char* ext : {".html", ".htm", ".pdf", ".txt"}) {
-    if (auto companion = platform::ToHostPath(base + ext); companion && IsRegularFile(*companion)) {
-      return *companion;
-    }
-  }
-  return IsRegularFile(*host) ? *host : std::string();
-}
-
 std::string HelpViewer() {
   const char* chosen = std::getenv("TANDRIX_HELP_VIEWER");
   if (chosen != nullptr && chosen[0] != '\0') return FindInPath(chosen);

@@ -144,6 +144,8 @@ std::string InstanceAddress(std::string_view className) {
   return "@" + std::string(addr.sun_path + 1);
 }
 
+bool InstanceListener::IsListening() const { return fd_ >= 0; }
+
 InstanceListener::~InstanceListener() { Close(); }
 
 bool InstanceListener::Listen(std::string_view className, Handler handler) {

@@ -3,7 +3,9 @@
 // A running program listens on a local socket named after its window class
 // (e.g. "Tandrix Monitor"); another start finds it there and sends it a
 // window message such as WM_CLOSE, waiting until it has been handled, as a
-// message sent to the running program's window would. The socket is per
+// message sent to the running program's window would. (On Windows the
+// listener is that window itself, a hidden top-level window of the class,
+// and the message is a real one.) The socket is per
 // user: in $XDG_RUNTIME_DIR when that is set, else in the abstract
 // namespace with the user id in its name. Only processes of the same user
 // are heard. A socket file left by a program that died is replaced.
@@ -33,11 +35,11 @@ class InstanceListener {
   // Starts listening for className. False when another live instance
   // already listens, or the socket could not be made; Error() says which.
   bool Listen(std::string_view className, Handler handler);
-  bool IsListening() const { return fd_ >= 0; }
+  bool IsListening() const;
   // Why the last Listen failed, in words; empty after a success.
   const std::string& Error() const { return error_; }
   // The listening descriptor, for the event loop to watch (-1 when not
-  // listening).
+  // listening, and on Windows, where messages come through the window).
   int fd() const { return fd_; }
   // Answers the requests waiting on fd(): runs the handler for each and
   // replies with its result. The handler may call Close() (the name is then
@@ -53,6 +55,7 @@ class InstanceListener {
   unsigned long long device_ = 0;
   Handler handler_;
   std::string error_;
+  void* window_ = nullptr;  // Windows: the listening window
 };
 
 // True when an instance of className listens.

@@ -53,6 +53,14 @@ void WindowPublication::Withdraw() {
   title_.clear();
 }
 
+bool WindowPublication::Published() const { return listener_.IsListening(); }
+
+void WindowPublication::NotifyActivated() {
+  app_.Post([weak = std::weak_ptr<std::function<void()>>(onActivate_)] {
+    if (auto fn = weak.lock(); fn && *fn) (*fn)();
+  });
+}
+
 void WindowPublication::SetTitle(std::string_view title) {
   if (title == title_ && (title.empty() || Published())) return;
   Withdraw();
@@ -61,11 +69,7 @@ void WindowPublication::SetTitle(std::string_view title) {
   const bool listening = listener_.Listen(ChannelFor(title), [this](unsigned message, std::uintptr_t,
                                                                     std::intptr_t) -> long {
     if (message != WM_ACTIVATE && message != WM_SETFOCUS) return 0;
-    // After the reply: the handler may run a modal loop of its own.
-    // A window closed meanwhile hears nothing.
-    app_.Post([weak = std::weak_ptr<std::function<void()>>(onActivate_)] {
-      if (auto fn = weak.lock(); fn && *fn) (*fn)();
-    });
+    NotifyActivated();
     return 1;
   });
   if (listening) watch_ = app_.WatchDescriptor(listener_.fd(), [this] { listener_.HandleReady(); });

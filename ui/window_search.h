@@ -48,7 +48,11 @@ class WindowPublication {
 
   // Publishes under title (an empty title withdraws it).
   void SetTitle(std::string_view title);
-  bool Published() const { return listener_.IsListening(); }
+  bool Published() const;
+  // Runs the activation handler on the loop, after the message being
+  // handled (it may run a modal loop of its own); a window closed
+  // meanwhile hears nothing.
+  void NotifyActivated();
 
  private:
   void Withdraw();

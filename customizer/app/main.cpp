@@ -12,7 +12,7 @@
 #include "platform/fileops.h"
 #include "platform/process.h"
 #include "platform/registry.h"
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "ui/display.h"
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/dospath.h"
 #include "platform/process.h"
 #include "service_setup/app/svcsetup.h"
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 
 namespace {
 

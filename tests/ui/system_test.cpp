@@ -21,7 +21,7 @@
 #include "support/tempdir.h"
 #include "ui/display.h"
 #include "ui/event_loop.h"
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 #include "ui/headless/headless_app.h"
 #include "ui/help.h"
 #include "ui/hidden_window.h"

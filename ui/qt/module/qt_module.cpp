@@ -1,5 +1,5 @@
 // The entry point of the Qt front end when it is loaded as a module.
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 #include "ui/module_abi.h"
 #include "ui/qt/qt_app.h"
 

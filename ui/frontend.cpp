@@ -1,4 +1,4 @@
-#include "ui/headless/frontend.h"
+#include "ui/frontend.h"
 #include "ui/module_abi.h"
 
 #include <dlfcn.h>
