@@ -3,9 +3,9 @@
 //
 // Three families implement these: ui/headless (controls in memory, a
 // scripted user and a virtual clock for tests; a plain event loop for a
-// program without a display) and ui/qt (real Qt widgets, a tray icon, Qt's
-// event loop). A native build would put the original platform's calls
-// behind the same interfaces one for one.
+// program without a display), ui/qt (real Qt widgets, a tray icon, Qt's
+// event loop) and, in the Windows build, ui/win32 (the system's own dialog
+// manager, tray, timers and message loop).
 #pragma once
 
 #include <functional>
