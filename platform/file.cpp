@@ -17,7 +17,6 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <utility>
 
 #include "platform/dospath.h"
 
@@ -26,7 +25,6 @@ namespace {
 
 using file_modes::IsAppend;
 using file_modes::IsRead;
-using file_modes::IsTextMode;
 
 // A write over the process's file size limit (ulimit -f) must fail like a
 // full disk, through the path that keeps the old file; by default the
@@ -139,28 +137,6 @@ bool CheckReplaceable(const std::string& target, AtLink atLink) {
 FileError LastFileError() { return g_lastError; }
 FileError FileErrorFromErrno(int error) { return ErrorFromErrno(error); }
 void SetLastFileError(FileError error) { g_lastError = error; }
-
-const char* FileErrorText(FileError error) {
-  switch (error) {
-    case FileError::None:
-      return "no error";
-    case FileError::NotFound:
-      return "no such file";
-    case FileError::NotRegular:
-      return "not a regular file";
-    case FileError::TooLarge:
-      return "larger than 16 MB";
-    case FileError::Denied:
-      return "permission denied or read-only";
-    case FileError::DiskFull:
-      return "disk full";
-    case FileError::SizeLimit:
-      return "over the file size limit";
-    case FileError::Failed:
-      break;
-  }
-  return "read or write failed";
-}
 
 std::string ReplaceTarget(const std::string& hostPath) {
   std::string path = hostPath;
@@ -355,58 +331,9 @@ void ForgetCleanedFolders() {
 }
 }  // namespace testing
 
-File::~File() {
-  if (open_) Close();
-}
-
-File::File(File&& other) noexcept { *this = std::move(other); }
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    if (open_) Close();
-    open_ = std::exchange(other.open_, false);
-    text_ = other.text_;
-    mode_ = other.mode_;
-    failed_ = other.failed_;
-    hostPath_ = std::move(other.hostPath_);
-    data_ = std::move(other.data_);
-    pos_ = other.pos_;
-    fd_ = std::exchange(other.fd_, -1);
-  }
-  return *this;
-}
-
-void File::Reset() {
-  open_ = false;
-  failed_ = false;
-  hostPath_.clear();
-  data_.clear();
-  data_.shrink_to_fit();
-  pos_ = 0;
-  fd_ = -1;
-}
-
-bool File::Open(std::string_view path, OpenMode mode) {
-  if (open_) Close();
-  Reset();
-  g_lastError = FileError::None;
-  auto host = ToHostPath(path);
-  if (!host) return Fail(FileError::NotFound);
-  mode_ = mode;
-  text_ = IsTextMode(mode);
-  hostPath_ = *host;
-
-  if (IsRead(mode)) {
-    if (!ReadWholeFile(hostPath_, data_)) {
-      Reset();
-      return false;
-    }
-    open_ = true;
-    return true;
-  }
-
+bool File::OpenForWriting() {
   struct stat st;
-  if (IsAppend(mode)) {
+  if (IsAppend(mode_)) {
     if (IsReadOnlyFile(hostPath_)) return Fail(FileError::Denied);
     // Non-blocking, so a FIFO without a reader fails at once instead of
     // freezing the program; anything but a regular file is refused.
@@ -427,7 +354,6 @@ bool File::Open(std::string_view path, OpenMode mode) {
     }
     if (::access(parent.c_str(), W_OK) != 0) return Fail(FileError::Denied);
   }
-  open_ = true;
   return true;
 }
 
@@ -441,24 +367,7 @@ bool File::Flush() {
   return !failed_;
 }
 
-bool File::Close() {
-  if (!open_) return false;
-  bool ok = true;
-  if (IsAppend(mode_)) {
-    ok = Flush();
-    ok = (::close(fd_) == 0) && ok;
-  } else if (!IsRead(mode_)) {
-    ok = ReplaceHostFile(hostPath_, data_);
-  }
-  Reset();
-  return ok;
-}
-
-void File::Abandon() {
-  if (!open_) return;
-  if (fd_ >= 0) ::close(fd_);
-  Reset();
-}
+bool File::CloseDescriptor() { return ::close(fd_) == 0; }
 
 bool ReadWholeFd(int fd, std::string& bytes) {
   struct stat st;

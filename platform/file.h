@@ -92,7 +92,12 @@ class File {
   void Abandon();
 
  private:
+  // The host's part of Open for the writing and appending modes, on the
+  // members Open has set: false, with LastFileError() saying why, when the
+  // file cannot be written.
+  bool OpenForWriting();
   bool Flush();
+  bool CloseDescriptor();  // fd_ of an appending file
   void Reset();
 
   bool open_ = false;

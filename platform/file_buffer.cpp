@@ -1,10 +1,13 @@
 // The part of File that works on the buffer it holds: text-mode
-// translation, line reads, formatted writes. It is the same on every host;
-// only opening, flushing and closing go to the host's own file calls.
+// translation, line reads, formatted writes, opening for reading, closing,
+// moving a File. It is the same on every host; only opening for writing and
+// the appending descriptor go to the host's own file calls.
 
 #include <cstdarg>
 #include <cstdio>
+#include <utility>
 
+#include "platform/dospath.h"
 #include "platform/file.h"
 #include "platform/file_modes.h"
 
@@ -12,6 +15,105 @@ namespace platform {
 
 using file_modes::IsAppend;
 using file_modes::IsRead;
+using file_modes::IsTextMode;
+
+const char* FileErrorText(FileError error) {
+  switch (error) {
+    case FileError::None:
+      return "no error";
+    case FileError::NotFound:
+      return "no such file";
+    case FileError::NotRegular:
+      return "not a regular file";
+    case FileError::TooLarge:
+      return "larger than 16 MB";
+    case FileError::Denied:
+      return "permission denied or read-only";
+    case FileError::DiskFull:
+      return "disk full";
+    case FileError::SizeLimit:
+      return "over the file size limit";
+    case FileError::Failed:
+      break;
+  }
+  return "read or write failed";
+}
+
+File::~File() {
+  if (open_) Close();
+}
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (open_) Close();
+    open_ = std::exchange(other.open_, false);
+    text_ = other.text_;
+    mode_ = other.mode_;
+    failed_ = other.failed_;
+    hostPath_ = std::move(other.hostPath_);
+    data_ = std::move(other.data_);
+    pos_ = other.pos_;
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+void File::Reset() {
+  open_ = false;
+  failed_ = false;
+  hostPath_.clear();
+  data_.clear();
+  data_.shrink_to_fit();
+  pos_ = 0;
+  fd_ = -1;
+}
+
+bool File::Open(std::string_view path, OpenMode mode) {
+  if (open_) Close();
+  Reset();
+  SetLastFileError(FileError::None);
+  auto host = ToHostPath(path);
+  if (!host) {
+    SetLastFileError(FileError::NotFound);
+    return false;
+  }
+  mode_ = mode;
+  text_ = IsTextMode(mode);
+  hostPath_ = *host;
+
+  if (IsRead(mode)) {
+    if (!ReadWholeFile(hostPath_, data_)) {
+      Reset();
+      return false;
+    }
+    open_ = true;
+    return true;
+  }
+  open_ = OpenForWriting();
+  return open_;
+}
+
+bool File::Close() {
+  if (!open_) return false;
+  bool ok = true;
+  if (IsAppend(mode_)) {
+    ok = Flush();
+    ok = CloseDescriptor() && ok;
+  } else if (!IsRead(mode_)) {
+    SetLastFileError(FileError::None);
+    ok = ReplaceHostFile(hostPath_, data_);
+  }
+  Reset();
+  return ok;
+}
+
+void File::Abandon() {
+  if (!open_) return;
+  if (fd_ >= 0) CloseDescriptor();
+  Reset();
+}
 
 int File::GetChar() {
   if (pos_ >= data_.size()) return kEof;

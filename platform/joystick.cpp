@@ -1,3 +1,4 @@
+#include "platform/host_detail.h"
 #include "platform/joystick.h"
 
 #include "platform/driver_socket.h"
@@ -9,7 +10,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <mutex>
 
 extern char** environ;
 
@@ -34,9 +34,13 @@ std::string FindOnPath(const std::string& program) {
   std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
   while (true) {
     std::size_t end = rest.find(':');
-    std::string dir(rest.substr(0, end));
+    // An empty entry is the current folder. Chosen as a view: g++ 12 takes
+    // assigning "." to a string here for an overlapping copy (-Wrestrict, a
+    // false alarm).
+    std::string_view dir = rest.substr(0, end);
     if (dir.empty()) dir = ".";
-    std::string candidate = dir + "/" + program;
+    std::string candidate(dir);
+    candidate.append("/").append(program);
     if (IsExecutableFile(candidate)) return candidate;
     if (end == std::string_view::npos) return "";
     rest = rest.substr(end + 1);
@@ -82,36 +86,12 @@ class HostJoystickService final : public JoystickService {
   }
 };
 
-std::mutex g_mutex;
-std::unique_ptr<JoystickService> g_service;
-std::unique_ptr<DriverPort> g_port;
-
 }  // namespace
 
-JoystickService& SystemJoystickService() {
-  std::lock_guard lock(g_mutex);
-  if (!g_service) g_service = std::make_unique<HostJoystickService>();
-  return *g_service;
+std::unique_ptr<JoystickService> hostdetail::NewHostJoystickService() {
+  return std::make_unique<HostJoystickService>();
 }
 
-std::unique_ptr<JoystickService> SetJoystickService(std::unique_ptr<JoystickService> service) {
-  std::lock_guard lock(g_mutex);
-  std::unique_ptr<JoystickService> old = std::move(g_service);
-  g_service = std::move(service);
-  return old;
-}
-
-DriverPort& SystemDriverPort() {
-  std::lock_guard lock(g_mutex);
-  if (!g_port) g_port = NewSocketDriverPort();
-  return *g_port;
-}
-
-std::unique_ptr<DriverPort> SetDriverPort(std::unique_ptr<DriverPort> port) {
-  std::lock_guard lock(g_mutex);
-  std::unique_ptr<DriverPort> old = std::move(g_port);
-  g_port = std::move(port);
-  return old;
-}
+std::unique_ptr<DriverPort> hostdetail::NewHostDriverPort() { return NewSocketDriverPort(); }
 
 }  // namespace platform

@@ -1,9 +1,45 @@
-// The recording joystick service and driver port that tests install.
+// The joystick service and the driver port in use: the host's own until
+// something else is installed, such as the recording ones tests install.
+#include <mutex>
 #include <string>
 
+#include "platform/host_detail.h"
 #include "platform/joystick.h"
 
 namespace platform {
+namespace {
+
+std::mutex g_mutex;
+std::unique_ptr<JoystickService> g_service;
+std::unique_ptr<DriverPort> g_port;
+
+}  // namespace
+
+JoystickService& SystemJoystickService() {
+  std::lock_guard lock(g_mutex);
+  if (!g_service) g_service = hostdetail::NewHostJoystickService();
+  return *g_service;
+}
+
+std::unique_ptr<JoystickService> SetJoystickService(std::unique_ptr<JoystickService> service) {
+  std::lock_guard lock(g_mutex);
+  std::unique_ptr<JoystickService> old = std::move(g_service);
+  g_service = std::move(service);
+  return old;
+}
+
+DriverPort& SystemDriverPort() {
+  std::lock_guard lock(g_mutex);
+  if (!g_port) g_port = hostdetail::NewHostDriverPort();
+  return *g_port;
+}
+
+std::unique_ptr<DriverPort> SetDriverPort(std::unique_ptr<DriverPort> port) {
+  std::lock_guard lock(g_mutex);
+  std::unique_ptr<DriverPort> old = std::move(g_port);
+  g_port = std::move(port);
+  return old;
+}
 
 namespace testing {
 

@@ -17,6 +17,7 @@
 #include <unordered_map>
 
 #include "platform/dospath.h"
+#include "platform/host_detail.h"
 
 namespace platform {
 
@@ -25,17 +26,10 @@ namespace platform {
 
 namespace {
 
-ProcessLister* g_lister = nullptr;
-ProcessStarter* g_starter = nullptr;
-
-bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
-std::string_view BaseName(std::string_view path) {
-  std::size_t cut = path.find_last_of("\\/");
-  return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
+using hostdetail::BaseName;
+using hostdetail::EndsWithNoCase;
+using hostdetail::NamesItself;
+using hostdetail::ProgramFile;
 
 // readlinkat into a string; false when the link cannot be read.
 bool ReadLinkAt(int dirFd, const char* name, std::string& out) {
@@ -137,10 +131,6 @@ struct StartInfo {
 std::mutex g_startMutex;
 std::unordered_map<std::uint32_t, StartInfo> g_startInfo;
 
-class HostLister : public ProcessLister {
- public:
-  bool List(std::vector<ProcessEntry>& out) override { return ListHostProcesses(out); }
-};
 
 }  // namespace
 
@@ -231,29 +221,10 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
   return true;
 }
 
-std::unique_ptr<ProcessSnapshot> CreateProcessSnapshot() {
-  static HostLister host;
-  ProcessLister* lister = g_lister ? g_lister : &host;
-  std::vector<ProcessEntry> entries;
-  if (!lister->List(entries)) return nullptr;
-  return std::make_unique<ProcessSnapshot>(std::move(entries));
-}
-
-ProcessLister* SetProcessLister(ProcessLister* lister) {
-  ProcessLister* old = g_lister;
-  g_lister = lister;
-  return old;
-}
-
 // ---------------------------------------------------------------------------
 // Starting programs
 
 namespace {
-
-bool IsRunnableFile(const std::string& host) {
-  struct stat st;
-  return ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // What the new process sends back through the start pipe.
 struct StartReport {
@@ -267,14 +238,12 @@ void SendReport(int fd, int kind, int value) {
   (void)ignored;
 }
 
-bool StartHostProcess(std::string_view program, std::string_view commandLine,
-                      std::string_view currentDirectory, std::uint32_t* processId) {
-  if (program.empty()) return false;
-  auto host = ToHostPath(program);
-  if ((!host || !IsRunnableFile(*host)) && EndsWithNoCase(program, ".exe")) {
-    host = ToHostPath(program.substr(0, program.size() - 4));
-  }
-  if (!host || !IsRunnableFile(*host)) return false;
+}  // namespace
+
+bool hostdetail::StartHostProcess(std::string_view program, std::string_view commandLine,
+                                  std::string_view currentDirectory, std::uint32_t* processId) {
+  const auto host = ProgramFile(program);
+  if (!host) return false;
   std::string dirHost;
   if (currentDirectory.empty() || currentDirectory == ".") {
     std::array<char, 4096> buf{};
@@ -289,9 +258,7 @@ bool StartHostProcess(std::string_view program, std::string_view commandLine,
   if (::stat(dirHost.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
 
   std::vector<std::string> args = SplitCommandLine(commandLine);
-  bool namesItself = !args.empty() && (EqualsNoCase(args[0], program) ||
-                                       EqualsNoCase(args[0], BaseName(program)));
-  if (!namesItself) args.insert(args.begin(), std::string(program));
+  if (!NamesItself(args, program)) args.insert(args.begin(), std::string(program));
   // Everything the child needs is built before fork: after it only
   // async-signal-safe calls are allowed.
   std::vector<char*> argv;
@@ -361,29 +328,6 @@ bool StartHostProcess(std::string_view program, std::string_view commandLine,
   if (!ok || failed) return false;
   if (processId) *processId = pid;
   return true;
-}
-
-class HostStarter : public ProcessStarter {
- public:
-  bool Start(std::string_view program, std::string_view commandLine,
-             std::string_view currentDirectory, std::uint32_t* processId) override {
-    return StartHostProcess(program, commandLine, currentDirectory, processId);
-  }
-};
-
-}  // namespace
-
-ProcessStarter* SetProcessStarter(ProcessStarter* starter) {
-  ProcessStarter* old = g_starter;
-  g_starter = starter;
-  return old;
-}
-
-bool StartProcess(std::string_view program, std::string_view commandLine,
-                  std::string_view currentDirectory, std::uint32_t* processId) {
-  static HostStarter host;
-  ProcessStarter* starter = g_starter ? g_starter : &host;
-  return starter->Start(program, commandLine, currentDirectory, processId);
 }
 
 bool ProcessIsRunning(std::uint32_t processId) {

@@ -25,7 +25,6 @@ namespace {
 
 using file_modes::IsAppend;
 using file_modes::IsRead;
-using file_modes::IsTextMode;
 
 std::atomic<std::int64_t> g_failAfter{-1};
 thread_local FileError g_lastError = FileError::None;
@@ -222,28 +221,6 @@ bool ReadAll(HANDLE h, std::string& bytes) {
 FileError LastFileError() { return g_lastError; }
 void SetLastFileError(FileError error) { g_lastError = error; }
 
-const char* FileErrorText(FileError error) {
-  switch (error) {
-    case FileError::None:
-      return "no error";
-    case FileError::NotFound:
-      return "no such file";
-    case FileError::NotRegular:
-      return "not a regular file";
-    case FileError::TooLarge:
-      return "larger than 16 MB";
-    case FileError::Denied:
-      return "permission denied or read-only";
-    case FileError::DiskFull:
-      return "disk full";
-    case FileError::SizeLimit:
-      return "over the file size limit";
-    case FileError::Failed:
-      break;
-  }
-  return "read or write failed";
-}
-
 // Links are rare here and MoveFileExA replaces a link by a file; the path
 // itself is the target.
 std::string ReplaceTarget(const std::string& hostPath) { return hostPath; }
@@ -348,57 +325,8 @@ void ForgetCleanedFolders() {
 }
 }  // namespace testing
 
-File::~File() {
-  if (open_) Close();
-}
-
-File::File(File&& other) noexcept { *this = std::move(other); }
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    if (open_) Close();
-    open_ = std::exchange(other.open_, false);
-    text_ = other.text_;
-    mode_ = other.mode_;
-    failed_ = other.failed_;
-    hostPath_ = std::move(other.hostPath_);
-    data_ = std::move(other.data_);
-    pos_ = other.pos_;
-    fd_ = std::exchange(other.fd_, -1);
-  }
-  return *this;
-}
-
-void File::Reset() {
-  open_ = false;
-  failed_ = false;
-  hostPath_.clear();
-  data_.clear();
-  data_.shrink_to_fit();
-  pos_ = 0;
-  fd_ = -1;
-}
-
-bool File::Open(std::string_view path, OpenMode mode) {
-  if (open_) Close();
-  Reset();
-  g_lastError = FileError::None;
-  auto host = ToHostPath(path);
-  if (!host) return Fail(FileError::NotFound);
-  mode_ = mode;
-  text_ = IsTextMode(mode);
-  hostPath_ = *host;
-
-  if (IsRead(mode)) {
-    if (!ReadWholeFile(hostPath_, data_)) {
-      Reset();
-      return false;
-    }
-    open_ = true;
-    return true;
-  }
-
-  if (IsAppend(mode)) {
+bool File::OpenForWriting() {
+  if (IsAppend(mode_)) {
     // The descriptor wraps the handle, so the file class keeps one kind of
     // member on every host.
     HANDLE h = ::CreateFileA(hostPath_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -421,7 +349,6 @@ bool File::Open(std::string_view path, OpenMode mode) {
       return Fail(FileError::NotFound);
     }
   }
-  open_ = true;
   return true;
 }
 
@@ -436,25 +363,7 @@ bool File::Flush() {
   return !failed_;
 }
 
-bool File::Close() {
-  if (!open_) return false;
-  bool ok = true;
-  if (IsAppend(mode_)) {
-    ok = Flush();
-    ok = (::_close(fd_) == 0) && ok;
-  } else if (!IsRead(mode_)) {
-    g_lastError = FileError::None;
-    ok = ReplaceHostFile(hostPath_, data_);
-  }
-  Reset();
-  return ok;
-}
-
-void File::Abandon() {
-  if (!open_) return;
-  if (fd_ >= 0) ::_close(fd_);
-  Reset();
-}
+bool File::CloseDescriptor() { return ::_close(fd_) == 0; }
 
 bool ReadWholeFd(int fd, std::string& bytes) {
   HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));

@@ -2,8 +2,8 @@
 // joyGetDevCapsA and joyConfigChanged, the control panel's own applet,
 // and the driver through CreateFileA and DeviceIoControl. Where the driver
 // is not installed its open fails, as on any machine without it.
-#include <mutex>
 
+#include "platform/host_detail.h"
 #include "platform/joystick.h"
 #include "platform/win32/windows_api.h"
 
@@ -67,36 +67,12 @@ class Win32DriverPort final : public DriverPort {
   std::uint32_t lastError_ = 0;
 };
 
-std::mutex g_mutex;
-std::unique_ptr<JoystickService> g_service;
-std::unique_ptr<DriverPort> g_port;
-
 }  // namespace
 
-JoystickService& SystemJoystickService() {
-  std::lock_guard lock(g_mutex);
-  if (!g_service) g_service = std::make_unique<WinmmJoystickService>();
-  return *g_service;
+std::unique_ptr<JoystickService> hostdetail::NewHostJoystickService() {
+  return std::make_unique<WinmmJoystickService>();
 }
 
-std::unique_ptr<JoystickService> SetJoystickService(std::unique_ptr<JoystickService> service) {
-  std::lock_guard lock(g_mutex);
-  std::unique_ptr<JoystickService> old = std::move(g_service);
-  g_service = std::move(service);
-  return old;
-}
-
-DriverPort& SystemDriverPort() {
-  std::lock_guard lock(g_mutex);
-  if (!g_port) g_port = std::make_unique<Win32DriverPort>();
-  return *g_port;
-}
-
-std::unique_ptr<DriverPort> SetDriverPort(std::unique_ptr<DriverPort> port) {
-  std::lock_guard lock(g_mutex);
-  std::unique_ptr<DriverPort> old = std::move(g_port);
-  g_port = std::move(port);
-  return old;
-}
+std::unique_ptr<DriverPort> hostdetail::NewHostDriverPort() { return std::make_unique<Win32DriverPort>(); }
 
 }  // namespace platform

@@ -8,23 +8,15 @@
 #include <string>
 
 #include "platform/dospath.h"
+#include "platform/host_detail.h"
 #include "platform/process.h"
 #include "platform/win32/windows_api.h"
 
 namespace platform {
 namespace {
 
-ProcessLister* g_lister = nullptr;
-ProcessStarter* g_starter = nullptr;
-
-bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
-std::string_view BaseName(std::string_view path) {
-  std::size_t cut = path.find_last_of("\\/");
-  return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
+using hostdetail::NamesItself;
+using hostdetail::ProgramFile;
 
 struct Listed {
   ProcessEntry entry;
@@ -48,30 +40,12 @@ bool Inspect(DWORD pid, std::string& path, ULONGLONG& created) {
   return ok;
 }
 
-class HostLister final : public ProcessLister {
- public:
-  bool List(std::vector<ProcessEntry>& out) override { return ListHostProcesses(out); }
-};
+}  // namespace
 
-class HostStarter final : public ProcessStarter {
- public:
-  bool Start(std::string_view program, std::string_view commandLine,
-             std::string_view currentDirectory, std::uint32_t* processId) override;
-};
-
-bool IsRunnableFile(const std::string& path) {
-  DWORD attrs = ::GetFileAttributesA(path.c_str());
-  return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool HostStarter::Start(std::string_view program, std::string_view commandLine,
-                        std::string_view currentDirectory, std::uint32_t* processId) {
-  if (program.empty()) return false;
-  auto host = ToHostPath(program);
-  if ((!host || !IsRunnableFile(*host)) && EndsWithNoCase(program, ".exe")) {
-    host = ToHostPath(program.substr(0, program.size() - 4));
-  }
-  if (!host || !IsRunnableFile(*host)) return false;
+bool hostdetail::StartHostProcess(std::string_view program, std::string_view commandLine,
+                                  std::string_view currentDirectory, std::uint32_t* processId) {
+  const auto host = ProgramFile(program);
+  if (!host) return false;
   std::string dir;
   if (!currentDirectory.empty() && currentDirectory != ".") {
     auto d = ToHostPath(currentDirectory);
@@ -83,10 +57,8 @@ bool HostStarter::Start(std::string_view program, std::string_view commandLine,
   // The command line names the program first, as every Windows program
   // expects to find itself there.
   const std::vector<std::string> words = SplitCommandLine(commandLine);
-  const bool namesItself = !words.empty() && (EqualsNoCase(words[0], program) ||
-                                              EqualsNoCase(words[0], BaseName(program)));
   std::string line(commandLine);
-  if (!namesItself) line = "\"" + std::string(program) + "\"" + (line.empty() ? "" : " " + line);
+  if (!NamesItself(words, program)) line = "\"" + std::string(program) + "\"" + (line.empty() ? "" : " " + line);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -99,8 +71,6 @@ bool HostStarter::Start(std::string_view program, std::string_view commandLine,
   if (processId) *processId = pi.dwProcessId;
   return true;
 }
-
-}  // namespace
 
 bool ListHostProcesses(std::vector<ProcessEntry>& out) {
   out.clear();
@@ -129,33 +99,6 @@ bool ListHostProcesses(std::vector<ProcessEntry>& out) {
   out.push_back(system);
   for (auto& l : listed) out.push_back(std::move(l.entry));
   return true;
-}
-
-std::unique_ptr<ProcessSnapshot> CreateProcessSnapshot() {
-  static HostLister host;
-  ProcessLister* lister = g_lister ? g_lister : &host;
-  std::vector<ProcessEntry> entries;
-  if (!lister->List(entries)) return nullptr;
-  return std::make_unique<ProcessSnapshot>(std::move(entries));
-}
-
-ProcessLister* SetProcessLister(ProcessLister* lister) {
-  ProcessLister* old = g_lister;
-  g_lister = lister;
-  return old;
-}
-
-ProcessStarter* SetProcessStarter(ProcessStarter* starter) {
-  ProcessStarter* old = g_starter;
-  g_starter = starter;
-  return old;
-}
-
-bool StartProcess(std::string_view program, std::string_view commandLine,
-                  std::string_view currentDirectory, std::uint32_t* processId) {
-  static HostStarter host;
-  ProcessStarter* starter = g_starter ? g_starter : &host;
-  return starter->Start(program, commandLine, currentDirectory, processId);
 }
 
 bool ProcessIsRunning(std::uint32_t processId) {
