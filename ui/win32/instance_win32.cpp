@@ -47,26 +47,13 @@ bool InstanceListener::Listen(std::string_view className, Handler handler) {
     return false;
   }
   const std::string name(className);
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ListenerProc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.lpszClassName = name.c_str();
-  if (::RegisterClassExA(&wc) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-    error_ = "cannot register the window class " + name;
-    return false;
-  }
   handler_ = std::move(handler);
-  // A top-level window, never shown: message-only windows cannot be found
-  // by FindWindowA.
-  HWND window = ::CreateWindowExA(0, name.c_str(), name.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
+  HWND window = win32::CreateHiddenWindow(name.c_str(), name.c_str(), ListenerProc, &handler_);
   if (window == nullptr) {
-    error_ = "cannot create the window of class " + name;
+    error_ = "cannot create a window of class " + name;
     handler_ = nullptr;
     return false;
   }
-  ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&handler_));
   window_ = window;
   path_ = name;
   return true;

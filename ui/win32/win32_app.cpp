@@ -49,17 +49,9 @@ void CALLBACK Win32Timers::Fire(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 Win32Application::Win32Application(const ImageTable* images) : dialogs_(images), tray_(images) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.lpszClassName = kAppWindowClass;
-  ::RegisterClassExA(&wc);
-  // Top-level, never shown: posted calls reach it through any modal loop
-  // (a thread message would be lost in one), and it hears the session end.
-  window_ = ::CreateWindowExA(0, kAppWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                              wc.hInstance, nullptr);
-  if (window_ != nullptr) ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Posted calls reach a window through any modal loop (a thread message
+  // would be lost in one), and it hears the session end.
+  window_ = CreateHiddenWindow(kAppWindowClass, "", Proc, this);
   dialogs_.SetLoop(this);
   NotifyTerminationTo(window_, kTerminate);
 }

@@ -17,6 +17,12 @@ namespace ui::win32 {
 std::wstring Wide(std::string_view text);
 std::string Narrow(const wchar_t* text, int length = -1);
 
+// A hidden top-level window of its own class (registered on first use),
+// with user in its user data; null when it cannot be made. Top-level, not
+// message-only: such windows hear the system's broadcasts (the session's
+// end, the taskbar coming back) and FindWindowA finds them by class.
+HWND CreateHiddenWindow(const char* className, const char* title, WNDPROC proc, void* user);
+
 // A window's text, whole.
 std::string WindowText(HWND window);
 

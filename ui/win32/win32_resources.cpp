@@ -28,6 +28,18 @@ std::string Narrow(const wchar_t* text, int length) {
   return out;
 }
 
+HWND CreateHiddenWindow(const char* className, const char* title, WNDPROC proc, void* user) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = className;
+  if (::RegisterClassExA(&wc) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+  HWND window = ::CreateWindowExA(0, className, title, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  if (window != nullptr) ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(user));
+  return window;
+}
+
 std::string WindowText(HWND window) {
   const int n = ::GetWindowTextLengthW(window);
   std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');

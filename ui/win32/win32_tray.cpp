@@ -16,16 +16,7 @@ void CopyText(char* to, std::size_t size, const std::string& text) {
 }  // namespace
 
 Win32Tray::Win32Tray(const ImageTable* images) : images_(images) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = Proc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.lpszClassName = kTrayWindowClass;
-  ::RegisterClassExA(&wc);
-  // A top-level window, never shown: it hears the taskbar's broadcast.
-  window_ = ::CreateWindowExA(0, kTrayWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                              wc.hInstance, nullptr);
-  if (window_ != nullptr) ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  window_ = CreateHiddenWindow(kTrayWindowClass, "", Proc, this);
   taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
 }
 
