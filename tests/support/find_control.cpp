@@ -2,7 +2,8 @@
 // program's control, found as they find it, by the window's title and the
 // control's visible text ('&' of access keys ignored). Prints the screen
 // position of the control's centre ("x y"); exits 1 when there is no such
-// window or control. The walks under Wine click there with the X mouse.
+// window or control. The window is brought to the front. The walks under
+// Wine click there with the X mouse.
 #include <windows.h>
 
 #include <cstdio>
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
     if (search.found == nullptr) return 1;
     target = search.found;
   }
+  // The window comes to the front first, as a person would bring it there
+  // before clicking into it; a click into an inactive window may only
+  // activate it.
+  ::SetForegroundWindow(window);
   RECT r;
   ::GetWindowRect(target, &r);
   std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
