@@ -2,6 +2,7 @@
 #include "platform/joystick.h"
 
 #include "platform/driver_socket.h"
+#include "platform/process.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
@@ -21,30 +22,6 @@ namespace {
 std::string ControlPanelProgram() {
   if (const char* env = std::getenv("TANDRIX_JOYSTICK_PANEL")) return env;
   return "jstest-gtk";
-}
-
-bool IsExecutableFile(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
-
-std::string FindOnPath(const std::string& program) {
-  if (program.find('/') != std::string::npos) return IsExecutableFile(program) ? program : "";
-  const char* path = std::getenv("PATH");
-  std::string_view rest = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  while (true) {
-    std::size_t end = rest.find(':');
-    // An empty entry is the current folder. Chosen as a view: g++ 12 takes
-    // assigning "." to a string here for an overlapping copy (-Wrestrict, a
-    // false alarm).
-    std::string_view dir = rest.substr(0, end);
-    if (dir.empty()) dir = ".";
-    std::string candidate(dir);
-    candidate.append("/").append(program);
-    if (IsExecutableFile(candidate)) return candidate;
-    if (end == std::string_view::npos) return "";
-    rest = rest.substr(end + 1);
-  }
 }
 
 // Starts a program that outlives the call and is never waited for: a short
@@ -81,7 +58,7 @@ class HostJoystickService final : public JoystickService {
   bool ShowControlPanel(void*) override {
     std::string program = ControlPanelProgram();
     if (program.empty()) return false;
-    std::string found = FindOnPath(program);
+    std::string found = FindHostProgram(program);
     return !found.empty() && StartDetached(found);
   }
 };

@@ -151,4 +151,9 @@ std::string WindowsDirectory();
 // platform's module file name gives); empty when it cannot be found.
 std::string ProgramPath();
 
+// A host program to start by name (Linux): program itself when it names a
+// folder, else the first executable file of that name in PATH (the usual
+// folders when PATH is unset); empty when there is none.
+std::string FindHostProgram(const std::string& program);
+
 }  // namespace platform

@@ -1,6 +1,5 @@
 #include "ui/help.h"
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,44 +7,14 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/dospath.h"
+#include "platform/process.h"
 
 namespace ui {
 
-namespace {
-
-bool IsRegularFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool IsExecutable(const std::string& path) {
-  return IsRegularFile(path) && ::access(path.c_str(), X_OK) == 0;
-}
-
-std::string FindInPath(const std::string& program) {
-  if (program.find('/') != std::string::npos) return IsExecutable(program) ? program : std::string();
-  const char* path = std::getenv("PATH");
-  std::string dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/" + program;
-    if (IsExecutable(candidate)) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
-}  // namespace
-
 std::string HelpViewer() {
   const char* chosen = std::getenv("TANDRIX_HELP_VIEWER");
-  if (chosen != nullptr && chosen[0] != '\0') return FindInPath(chosen);
-  return FindInPath("xdg-open");
+  if (chosen != nullptr && chosen[0] != '\0') return platform::FindHostProgram(chosen);
+  return platform::FindHostProgram("xdg-open");
 }
 
 bool WinHelp(std::string_view helpFile, unsigned command, unsigned long, std::string* why) {
