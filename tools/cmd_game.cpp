@@ -102,7 +102,7 @@ bool EnterProductFolder(std::string& folder) {
   fs::path dir = fs::current_path(ec);
   if (ec || !IsProductFolder(dir)) dir = PlayerFolder();
   folder = dir.string();
-  if (!IsProductFolder(dir)) return false;
+  if (dir.empty() || !IsProductFolder(dir)) return false;
   return platform::SetCurrentDirectory(folder);
 }
 
@@ -192,7 +192,8 @@ int Game(const Args& a) {
   if (a.empty()) return UsageError("game needs list, add or remove");
   std::string folder;
   if (!EnterProductFolder(folder)) {
-    return Fail("there is no product folder here or at " + folder + ": make one with \"tandrix install\"");
+    return Fail("there is no product folder here" + (folder.empty() ? std::string() : " or at " + folder) +
+                ": make one with \"tandrix install\"");
   }
   GameList games;
   LoadGameList(games);

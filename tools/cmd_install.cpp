@@ -1,11 +1,12 @@
-// tandrix install [DIR]: plays the part of the system installer.
+// tandrix install [DIR] on the Linux desktop: plays the part of the system
+// installer.
 //
 // Copies the product files into DIR (a file already there is the user's and
 // is kept), puts the programs beside them (copies from a build folder,
 // links to an installed system's bin folder), names the customizer in
 // Tandmon.ini, records the registry store there and seeds that store with
-// the joystick keys the system expects to find. Running it again gives the
-// same state.
+// the joystick keys the system expects to find (the steps every host shares
+// are in install.cpp). Running it again gives the same state.
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,12 +22,12 @@
 
 #include "platform/dospath.h"
 #include "platform/file.h"
-#include "platform/joystick.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "tools/command.h"
 #include "tools/desktop_entry.h"
 #include "tools/driver_unit.h"
+#include "tools/install.h"
 #include "tools/product_paths.h"
 #include "tuning/mva_joystick.h"
 
@@ -35,45 +36,9 @@ namespace fs = std::filesystem;
 namespace tools {
 namespace {
 
-using platform::kHKeyLocalMachine;
 using platform::Registry;
-using platform::ScopedKey;
 
-constexpr const char* kPrograms[] = {"Tandmon", "Chooser", "svcsetup"};
-constexpr const char* kCustomizerProgram = "Chooser";
-constexpr const char* kMonitorProgram = "Tandmon";
 constexpr const char kQtModule[] = "libtandrix_ui_qt.so";
-
-// Puts a new dst in place: make writes it under a temporary name of its
-// own beside dst (installs running at the same time never share one), and
-// a rename puts it over dst, so a program that is running from dst keeps
-// running and no half file is ever seen. A failed step leaves dst as it was
-// and no temporary behind.
-template <typename Make>
-bool PutInPlace(const fs::path& dst, std::string& error, Make make) {
-  const fs::path tmp = platform::CreateTemporaryBeside(dst.string());
-  if (tmp.empty()) {
-    error = dst.string() + ": " + platform::FileErrorText(platform::LastFileError());
-    return false;
-  }
-  std::error_code ec;
-  make(tmp, ec);
-  if (!ec) fs::rename(tmp, dst, ec);
-  if (ec) {
-    std::error_code ignored;  // the failure to report is the first one
-    fs::remove(tmp, ignored);
-    error = dst.string() + ": " + ErrorText(ec);
-    return false;
-  }
-  return true;
-}
-
-// Copies src over dst; the copy is on the disk before it takes dst's place.
-bool ReplaceFile(const fs::path& src, const fs::path& dst, std::string& error) {
-  return PutInPlace(dst, error, [&](const fs::path& tmp, std::error_code& ec) {
-    if (!platform::CopyIntoTemporary(src.string(), tmp.string())) ec.assign(errno, std::generic_category());
-  });
-}
 
 // Makes dst a symbolic link to src.
 bool LinkFile(const fs::path& src, const fs::path& dst, std::string& error) {
@@ -81,77 +46,6 @@ bool LinkFile(const fs::path& src, const fs::path& dst, std::string& error) {
     fs::remove(tmp, ec);
     fs::create_symlink(src, tmp, ec);
   });
-}
-
-// What an install made, taken away again unless the install completes: one
-// that fails part-way (a disk that fills) must not leave a half-made folder
-// without its Store line, where later commands would fall back to, and
-// create, the user's own store. What was there before is never touched.
-class MadeByInstall {
- public:
-  MadeByInstall() = default;
-  MadeByInstall(const MadeByInstall&) = delete;
-  MadeByInstall& operator=(const MadeByInstall&) = delete;
-  ~MadeByInstall() {
-    if (kept_) return;
-    std::error_code ec;
-    for (auto it = made_.rbegin(); it != made_.rend(); ++it) fs::remove(*it, ec);
-  }
-
-  // Notes path (and its missing folders) when nothing is there yet; call
-  // before making it.
-  void Note(const fs::path& path) {
-    std::vector<fs::path> missing;
-    std::error_code ec;
-    for (fs::path p = path; !p.empty() && !fs::exists(fs::symlink_status(p, ec)); p = p.parent_path()) {
-      missing.push_back(p);
-      if (p == p.parent_path()) break;
-    }
-    made_.insert(made_.end(), missing.rbegin(), missing.rend());
-  }
-  // The install is complete: everything stays.
-  void Keep() { kept_ = true; }
-
- private:
-  std::vector<fs::path> made_;  // in the order they were made
-  bool kept_ = false;
-};
-
-// The product tree, file by file; files already in DIR stay as they are.
-bool CopyProduct(const fs::path& from, const fs::path& to, MadeByInstall& made, int& copied, int& kept,
-                 std::string& error) {
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
-    const fs::path rel = fs::relative(it->path(), from, ec);
-    if (ec) break;
-    const fs::path target = to / rel;
-    // Only the product's own files: what version control keeps beside them
-    // (.gitattributes ...) is no part of a player's folder.
-    if (it->path().filename().string().starts_with(".")) {
-      if (it->is_directory()) it.disable_recursion_pending();
-      continue;
-    }
-    if (it->is_directory()) {
-      made.Note(target);
-      fs::create_directories(target, ec);
-      if (ec) break;
-      continue;
-    }
-    if (!it->is_regular_file()) continue;
-    if (fs::exists(fs::symlink_status(target))) {
-      ++kept;
-      continue;
-    }
-    made.Note(target);
-    if (!ReplaceFile(it->path(), target, error)) return false;
-    ++copied;
-  }
-  if (ec) {
-    error = ErrorText(ec);
-    return false;
-  }
-  return true;
 }
 
 // The serial devices of the host in port order: the on-board ports the
@@ -193,94 +87,6 @@ std::vector<std::string> SerialDevices() {
   return out;
 }
 
-bool Ok(platform::RegStatus s, const std::string& what, std::string& error) {
-  if (s == platform::kRegOk) return true;
-  error = "cannot write " + what + ": " + platform::RegErrorText(s);
-  return false;
-}
-
-// The longest full path a configuration file of the product gets once
-// installed in dir (a DOS path), or empty when every one fits the driver.
-std::string TooLongConfigPath(const fs::path& product, const std::string& dosDir) {
-  std::error_code ec;
-  std::string longest;
-  for (auto it = fs::recursive_directory_iterator(product, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec)) {
-    if (!platform::EqualsNoCase(it->path().extension().string(), ".vcg")) continue;
-    std::string rel = fs::relative(it->path(), product, ec).string();
-    std::replace(rel.begin(), rel.end(), '/', '\\');
-    std::string full = dosDir + "\\" + rel;
-    if (full.size() > longest.size()) longest = full;
-  }
-  return longest.size() > kMvaMaxCfgPath ? longest : std::string();
-}
-
-bool SeedStore(Registry& reg, const std::string& dosDir, const std::vector<std::string>& ports,
-               std::string& error) {
-  std::string driverKey;
-  if (platform::SystemJoystickService().GetDevCaps(platform::kJoyIdAll, platform::kJoyCapsSize,
-                                                   driverKey) != platform::kJoyErrNoError) {
-    error = "the joystick service does not name its driver key";
-    return false;
-  }
-  const std::string driverPath = std::string(kMvaJoystickRoot) + "\\" + driverKey;
-
-  // Slot 1 bound to the driver.
-  {
-    ScopedKey current(reg);
-    const std::string path = driverPath + "\\" + std::string(kMvaCurrentSettingsSubkey);
-    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, current.handle()), path, error)) return false;
-    const auto hw = MVA_JoyHwConfigBytes();
-    if (!Ok(reg.SetBinary(current.get(), "Joystick1Configuration", hw.data(), hw.size()),
-            "Joystick1Configuration", error) ||
-        !Ok(reg.SetString(current.get(), "Joystick1OEMName", kMvaOemName), "Joystick1OEMName", error) ||
-        !Ok(reg.SetString(current.get(), "Joystick1OEMCallout", kMvaDriverName), "Joystick1OEMCallout",
-            error)) {
-      return false;
-    }
-  }
-  // Its OEM configuration; one the user has set up already (port, map) is
-  // kept as long as it is a whole record.
-  {
-    ScopedKey device(reg);
-    const std::string path = driverPath + "\\" + std::string(kMvaDeviceSubkey);
-    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, device.handle()), path, error)) return false;
-    std::uint32_t size = 0;
-    if (reg.QueryValueEx(device.get(), "Joystick1OEMConfiguration", nullptr, nullptr, &size) !=
-            platform::kRegOk ||
-        size != kMvaOemConfigurationSize) {
-      const auto oem = MVA_OemConfigurationBytes(MVA_OemConfiguration{});
-      if (!Ok(reg.SetBinary(device.get(), "Joystick1OEMConfiguration", oem.data(), oem.size()),
-              "Joystick1OEMConfiguration", error)) {
-        return false;
-      }
-    }
-  }
-  // The private key and the DOS software's folder.
-  {
-    ScopedKey priv(reg);
-    const std::string path = std::string(kMvaPrivateRoot) + "\\" + std::string(kMvaPrivateSubkey);
-    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, priv.handle()), path, error) ||
-        !Ok(reg.SetString(priv.get(), "DosInstallDirectory", dosDir), "DosInstallDirectory", error)) {
-      return false;
-    }
-  }
-  // The serial ports the host has, and only those.
-  {
-    const std::string path = "hardware\\devicemap\\serialcomm";
-    platform::RegStatus s = reg.DeleteKey(kHKeyLocalMachine, path);
-    if (s != platform::kRegFileNotFound && !Ok(s, path, error)) return false;
-    ScopedKey serial(reg);
-    if (!Ok(reg.CreateKey(kHKeyLocalMachine, path, serial.handle()), path, error)) return false;
-    for (std::size_t i = 0; i < ports.size(); ++i) {
-      const std::string name = "COM" + std::to_string(i + 1);
-      if (!Ok(reg.SetString(serial.get(), name, ports[i]), name, error)) return false;
-    }
-  }
-  reg.FlushKey(kHKeyLocalMachine);
-  return true;
-}
-
 // The store DIR will use: the one TANDRIX_REGISTRY names, else the one DIR
 // already records (installing again keeps it), else the user's own.
 std::string StoreFor(const fs::path& dir) {
@@ -309,77 +115,48 @@ int Install(const Args& a) {
   }
   if (dirs.size() > 1) return UsageError("install takes one DIR");
 
-  std::error_code ec;
-  const fs::path product = TemplateFolder();
-  if (!fs::is_directory(product, ec)) return Fail("no product files at " + product.string());
   fs::path dir = PlayerFolder();
   if (!dirs.empty()) {
-    auto hostDir = platform::ToHostPath(dirs[0]);
-    if (!hostDir) return Fail("not a usable folder: " + dirs[0]);
-    dir = fs::absolute(*hostDir, ec);
-  }
-  // Every activation of a configuration whose path the driver cannot take
-  // would fail: refuse before anything is copied.
-  std::string dosDir = platform::ToDosPath(fs::weakly_canonical(dir, ec).string());
-  while (dosDir.size() > 3 && dosDir.back() == '\\') dosDir.pop_back();
-  if (std::string path = TooLongConfigPath(product, dosDir); !path.empty()) {
-    return Fail("cannot install into " + dir.string() + ": the folder is too deep; its configuration file " +
-                path + " would be " + std::to_string(path.size()) + " characters long, over the " +
-                std::to_string(kMvaMaxCfgPath) + " the driver takes. Choose a shorter folder");
+    auto given = FolderArgument(dirs[0]);
+    if (!given) return Fail("not a usable folder: " + dirs[0]);
+    dir = *given;
   }
   // Declared before the store, so that a failed install closes the store
   // before taking away what it made.
   MadeByInstall made;
-  made.Note(dir);
-  fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir)) return Fail("cannot create " + dir.string());
-
-  std::string error;
-  int copied = 0;
-  int kept = 0;
-  if (!CopyProduct(product, dir, made, copied, kept, error)) {
-    return Fail("cannot copy the product files: " + error);
-  }
+  ProductCopy copy;
+  if (int rc = MakeProductFolder(dir, made, copy); rc != 0) return rc;
 
   // The programs are started from DIR (the monitor starts "svcsetup.exe"
   // and the customizer named in Tandmon.ini there). From a build folder
   // they are copied in; an installed system links them to its bin folder,
   // so that a package update reaches every player's folder.
+  std::error_code ec;
+  std::string error;
   const bool installedSystem = InstalledTemplate().has_value();
   std::vector<std::string> programs;
   std::optional<fs::path> monitor;
   if (installedSystem) {
-    for (const char* program : kPrograms) {
+    for (const std::string& program : ProgramNames()) {
       const auto installed = FindProgram(program);
       if (!installed) continue;
       programs.push_back(program);
       made.Note(dir / program);
       if (!LinkFile(*installed, dir / program, error)) return Fail("cannot link a program: " + error);
     }
-    monitor = FindProgram(kMonitorProgram);
+    monitor = FindProgram(MonitorProgram());
   } else {
-    for (const char* program : kPrograms) {
-      const auto candidate = FindProgram(program);
-      if (!candidate) continue;
-      programs.push_back(program);
-      if (fs::equivalent(*candidate, dir / program, ec)) continue;  // installing onto the build
-      made.Note(dir / program);
-      if (!ReplaceFile(*candidate, dir / program, error)) return Fail("cannot copy a program: " + error);
-    }
+    if (!CopyPrograms(dir, made, programs, error)) return Fail(error);
     const auto module = FindQtModule();
     if (!programs.empty() && module && !fs::equivalent(*module, dir / kQtModule, ec)) {
       made.Note(dir / kQtModule);
       if (!ReplaceFile(*module, dir / kQtModule, error)) return Fail("cannot copy a program: " + error);
     }
-    if (fs::is_regular_file(dir / kMonitorProgram, ec)) monitor = dir / kMonitorProgram;
+    if (fs::is_regular_file(dir / MonitorProgram(), ec)) monitor = dir / MonitorProgram();
   }
 
+  if (!NameCustomizer(dir, made, error)) return Fail(error);
   const std::string ini = (dir / "Tandmon.ini").string();
-  made.Note(ini);
-  if (!platform::WritePrivateProfileString("Defaults", "Customizer", kCustomizerProgram, ini)) {
-    return Fail("cannot write " + ini + ": " + platform::FileErrorText(platform::LastFileError()));
-  }
-
   const std::string storePath = StoreFor(dir);
   // A store this install makes goes with its log files; those of a store
   // that was there already belong to the programs using it.
@@ -390,7 +167,7 @@ int Install(const Args& a) {
   std::unique_ptr<Registry> store = platform::OpenSqliteRegistry(storePath, &error);
   if (!store) return Fail("cannot open the registry store " + storePath + ": " + error);
   const std::vector<std::string> ports = SerialDevices();
-  if (!SeedStore(*store, platform::ToDosPath(dir.string()), ports, error)) return Fail(error);
+  if (!SeedStore(*store, platform::ToDosPath(dir.string()), &ports, error)) return Fail(error);
   // Every program started in DIR, and tandrix run there, uses this store
   // from now on without being told.
   if (!platform::WritePrivateProfileString(platform::kStoreSection, platform::kStoreKey, storePath, ini)) {
@@ -407,8 +184,8 @@ int Install(const Args& a) {
   made.Keep();
   std::string names;
   for (const auto& p : programs) names += " " + p;
-  std::printf("installed into %s: %d product files copied, %d kept; programs:%s%s\n", dir.c_str(), copied,
-              kept, names.empty() ? " none built" : names.c_str(),
+  std::printf("installed into %s: %d product files copied, %d kept; programs:%s%s\n", dir.c_str(), copy.copied,
+              copy.kept, names.empty() ? " none built" : names.c_str(),
               installedSystem && !names.empty() ? (" (linked to " + ToolFolder().string() + ")").c_str() : "");
   std::printf("registry store %s: joystick slot 1 bound to %s, %zu serial port(s)\n", storePath.c_str(),
               std::string(kMvaDriverName).c_str(), ports.size());
@@ -420,7 +197,7 @@ int Install(const Args& a) {
   if (autostart != Autostart::kKeep) std::printf("%s\n", SetDriverAutostart(autostart == Autostart::kOn).c_str());
   if (dirs.empty()) {
     std::printf("this is your product folder; start the monitor in it with \"tandrix start %s &\"%s\n",
-                kMonitorProgram, autostart == Autostart::kOn ? " or log in again" : "");
+                MonitorProgram().c_str(), autostart == Autostart::kOn ? " or log in again" : "");
   }
   return 0;
 }

@@ -4,6 +4,8 @@
 // build/customizer ..., product files in the source tree's product/) and an
 // installed system (programs in PREFIX/bin beside tandrix, the Qt front end
 // in PREFIX/lib/tandrix, the product template in PREFIX/share/tandrix).
+// On Windows the programs are looked for beside tandrix.exe first, then in
+// the build folder, and the product files in a "product" folder beside it.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +13,13 @@
 #include <string>
 
 namespace tools {
+
+// What a program's file name ends in on this host.
+#ifdef _WIN32
+inline constexpr const char kProgramSuffix[] = ".exe";
+#else
+inline constexpr const char kProgramSuffix[] = "";
+#endif
 
 // The folder the running tandrix executable is in.
 std::filesystem::path ToolFolder();
@@ -20,16 +29,18 @@ std::filesystem::path ToolFolder();
 std::optional<std::filesystem::path> InstalledTemplate();
 
 // The product template to install from: $TANDRIX_PRODUCT, else the
-// installed template, else the source tree's product/ folder.
+// installed template (on Windows: "product" beside tandrix.exe), else the
+// source tree's product/ folder.
 std::filesystem::path TemplateFolder();
 
 // The player's product folder: $XDG_DATA_HOME/tandrix, else
-// ~/.local/share/tandrix.
+// ~/.local/share/tandrix. Windows has none: empty there, and a product
+// folder is always named.
 std::filesystem::path PlayerFolder();
 
-// An executable program of the system (Tandmon, Chooser, svcsetup): beside
-// tandrix when installed, else where the build puts it. nullopt when it was
-// not built.
+// An executable program of the system (Tandmon, Chooser, svcsetup, with
+// kProgramSuffix): beside tandrix when installed, else where the build puts
+// it. nullopt when it was not built.
 std::optional<std::filesystem::path> FindProgram(const std::string& name);
 
 // The Qt front end module, found the same way; nullopt when not built.
@@ -39,7 +50,7 @@ std::optional<std::filesystem::path> FindQtModule();
 // a program needs to run there.
 bool IsProductFolder(const std::filesystem::path& dir);
 
-// The user's home folder.
+// The user's home folder (the Linux desktop's).
 std::filesystem::path HomeFolder();
 
 }  // namespace tools

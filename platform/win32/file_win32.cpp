@@ -263,6 +263,34 @@ std::string CreateTemporaryBeside(const std::string& hostPath) {
   return out ? temp : std::string();
 }
 
+bool CopyIntoTemporary(const std::string& srcHost, const std::string& dstHost) {
+  Handle in = OpenForReading(srcHost);
+  Handle out(::CreateFileA(dstHost.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+  bool ok = in && (out || FailWin32());
+  char buf[65536];
+  while (ok) {
+    DWORD got = 0;
+    if (!::ReadFile(in.get(), buf, sizeof buf, &got, nullptr)) ok = FailWin32();
+    if (!ok || got == 0) break;
+    if (!WriteAll(out.get(), buf, got)) ok = FailWin32();
+  }
+  ok = ok && (::FlushFileBuffers(out.get()) || FailWin32());
+  ok = (out.Close() || FailWin32()) && ok;
+  // Callers report through errno, as on Linux.
+  if (!ok) {
+    switch (g_lastError) {
+      case FileError::DiskFull: errno = ENOSPC; break;
+      case FileError::SizeLimit: errno = EFBIG; break;
+      case FileError::NotFound: errno = ENOENT; break;
+      case FileError::Denied: errno = EACCES; break;
+      case FileError::NotRegular: errno = EISDIR; break;
+      default: errno = EIO; break;
+    }
+  }
+  return ok;
+}
+
 bool SyncHostFile(const std::string& hostPath) {
   Handle h(::CreateFileA(hostPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -8,10 +8,15 @@
 // joystick settings anyway, so each user's configuration stays that user's
 // and nothing needs raised rights. The choice is made once per process:
 // TANDRIX_REGISTRY_ROOT=HKLM or HKCU forces it, else HKEY_LOCAL_MACHINE is
-// used when this process may create keys under it.
+// used when this process may create keys under it. A key path after the
+// root ("HKCU\Software\Trial") puts everything under that key instead, so
+// a trial or a test touches none of the joystick settings the system uses.
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/dospath.h"
@@ -30,16 +35,36 @@ bool LocalMachineWritable() {
   return true;
 }
 
-HKEY ChooseRoot() {
-  if (const char* env = std::getenv("TANDRIX_REGISTRY_ROOT"); env != nullptr) {
-    if (EqualsNoCase(env, "HKCU") || EqualsNoCase(env, "HKEY_CURRENT_USER")) {
-      return HKEY_CURRENT_USER;
-    }
-    if (EqualsNoCase(env, "HKLM") || EqualsNoCase(env, "HKEY_LOCAL_MACHINE")) {
-      return HKEY_LOCAL_MACHINE;
-    }
+struct Root {
+  HKEY key = nullptr;
+  std::string name;  // "HKEY_CURRENT_USER", or with the key path below it
+};
+
+Root ChooseRoot() {
+  const char* env = std::getenv("TANDRIX_REGISTRY_ROOT");
+  const std::string_view text = env != nullptr ? env : "";
+  const std::size_t cut = text.find('\\');
+  const std::string_view base = text.substr(0, cut);
+  Root root;
+  if (EqualsNoCase(base, "HKCU") || EqualsNoCase(base, "HKEY_CURRENT_USER")) {
+    root = {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"};
+  } else if (EqualsNoCase(base, "HKLM") || EqualsNoCase(base, "HKEY_LOCAL_MACHINE")) {
+    root = {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"};
+  } else {
+    return LocalMachineWritable() ? Root{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"}
+                                  : Root{HKEY_CURRENT_USER, "HKEY_CURRENT_USER"};
   }
-  return LocalMachineWritable() ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  if (cut == std::string_view::npos || cut + 1 == text.size()) return root;
+  const std::string below(text.substr(cut + 1));
+  root.name += "\\" + below;
+  // A key that cannot be made gives a root every call fails on, rather
+  // than the system's own values.
+  const HKEY parent = root.key;
+  if (::RegCreateKeyExA(parent, below.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root.key,
+                        nullptr) != ERROR_SUCCESS) {
+    root.key = static_cast<HKEY>(INVALID_HANDLE_VALUE);
+  }
+  return root;
 }
 
 class Win32Registry : public Registry {
@@ -172,11 +197,11 @@ constexpr char kScratchParent[] = "Software\\Tandrix tests";
 
 std::mutex g_systemMutex;
 std::unique_ptr<Registry> g_system;
-HKEY g_root = nullptr;
+std::optional<Root> g_root;
 
-HKEY Root() {
-  if (g_root == nullptr) g_root = ChooseRoot();
-  return g_root;
+const Root& TheRoot() {
+  if (!g_root) g_root = ChooseRoot();
+  return *g_root;
 }
 
 }  // namespace
@@ -184,7 +209,7 @@ HKEY Root() {
 // The store is named by the root key its values live under.
 std::string DefaultRegistryPath() {
   std::lock_guard lock(g_systemMutex);
-  return Root() == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+  return TheRoot().name;
 }
 
 std::string UserRegistryPath() { return "HKEY_CURRENT_USER"; }
@@ -194,7 +219,7 @@ std::string RecordedRegistryPath(const std::string&) { return {}; }
 
 Registry& SystemRegistry() {
   std::lock_guard lock(g_systemMutex);
-  if (!g_system) g_system = std::make_unique<Win32Registry>(Root());
+  if (!g_system) g_system = std::make_unique<Win32Registry>(TheRoot().key);
   return *g_system;
 }
 
