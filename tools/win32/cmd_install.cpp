@@ -44,7 +44,9 @@ int Install(const Args& a) {
   }
   std::printf("installed into %s: %d product files copied, %d kept; programs:%s\n", dir->string().c_str(),
               copy.copied, copy.kept, names.empty() ? " none" : names.c_str());
-  if (!missing.empty()) std::printf("not found beside tandrix.exe, so not copied:%s\n", missing.c_str());
+  if (!missing.empty()) {
+    std::printf("not found beside tandrix.exe or in the build, so not copied:%s\n", missing.c_str());
+  }
   std::printf("registry %s: joystick slot 1 bound to %s\n", platform::DefaultRegistryPath().c_str(),
               std::string(kMvaDriverName).c_str());
   return 0;
@@ -53,13 +55,14 @@ int Install(const Args& a) {
 const Command kInstall(
     "install", "install DIR", Install,
     "Makes DIR a product folder: copies the product files into it (a file already\n"
-    "there is kept), copies Tandmon.exe, Chooser.exe and svcsetup.exe from beside\n"
-    "tandrix.exe into it, names the customizer in its Tandmon.ini and binds\n"
-    "joystick slot 1 to the Tandrix driver in the system's registry, under the\n"
-    "driver key the joystick service names.\n"
+    "there is kept), copies Tandmon.exe, Chooser.exe and svcsetup.exe into it\n"
+    "from beside tandrix.exe (or from the build folder), names the customizer in\n"
+    "its Tandmon.ini and binds joystick slot 1 to the Tandrix driver in the\n"
+    "system's registry, under the driver key the joystick service names.\n"
     "\n"
     "The values go under HKEY_LOCAL_MACHINE where this user may write there, else\n"
-    "under HKEY_CURRENT_USER (TANDRIX_REGISTRY_ROOT=HKLM or HKCU chooses).\n"
+    "under HKEY_CURRENT_USER (TANDRIX_REGISTRY_ROOT=HKLM or HKCU chooses; a key\n"
+    "path after it, such as HKCU\\Software\\Trial, puts them all under that key).\n"
     "Running install again gives the same state.\n");
 
 }  // namespace
