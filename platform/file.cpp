@@ -85,33 +85,11 @@ mode_t NewFileMode() {
 
 thread_local FileError g_lastError = FileError::None;
 
-FileError ErrorFromErrno(int e) {
-  switch (e) {
-    case ENOSPC:
-    case EDQUOT:
-      return FileError::DiskFull;
-    case EFBIG:
-      return FileError::SizeLimit;
-    case ENOENT:
-    case ENOTDIR:
-      return FileError::NotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return FileError::Denied;
-    case EISDIR:
-    case ENXIO:  // a FIFO without a reader, opened for writing
-      return FileError::NotRegular;
-    default:
-      return FileError::Failed;
-  }
-}
-
 bool Fail(FileError error) {
   g_lastError = error;
   return false;
 }
-bool FailErrno() { return Fail(ErrorFromErrno(errno)); }
+bool FailErrno() { return Fail(FileErrorFromErrno(errno)); }
 
 // The file exists and its read-only attribute (no write bit at all) is set.
 // Checked by hand because root would otherwise write through it.
@@ -135,7 +113,6 @@ bool CheckReplaceable(const std::string& target, AtLink atLink) {
 }  // namespace
 
 FileError LastFileError() { return g_lastError; }
-FileError FileErrorFromErrno(int error) { return ErrorFromErrno(error); }
 void SetLastFileError(FileError error) { g_lastError = error; }
 
 std::string ReplaceTarget(const std::string& hostPath) {
@@ -259,7 +236,7 @@ bool ReplaceHostFileWith(const std::string& hostPath, const std::function<bool(i
   const bool existed = ::lstat(hostPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   const mode_t mode = existed ? (st.st_mode & 07777) : NewFileMode();
   bool ok = fill(fd);
-  if (!ok && g_lastError == FileError::None) g_lastError = ErrorFromErrno(errno);
+  if (!ok && g_lastError == FileError::None) g_lastError = FileErrorFromErrno(errno);
   // The owner is kept where this process may give the file away (root
   // editing a user's file); otherwise the new file is the writer's.
   if (existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
@@ -361,7 +338,7 @@ bool File::Flush() {
   if (fd_ < 0 || data_.empty()) return !failed_;
   if (!WriteAll(fd_, data_.data(), data_.size())) {
     failed_ = true;
-    g_lastError = ErrorFromErrno(errno);
+    g_lastError = FileErrorFromErrno(errno);
   }
   data_.clear();
   return !failed_;

@@ -1,8 +1,10 @@
 // The part of File that works on the buffer it holds: text-mode
 // translation, line reads, formatted writes, opening for reading, closing,
-// moving a File. It is the same on every host; only opening for writing and
-// the appending descriptor go to the host's own file calls.
+// moving a File, and the errors of the C runtime's file calls. It is the
+// same on every host; only opening for writing and the appending
+// descriptor go to the host's own file calls.
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <utility>
@@ -68,6 +70,30 @@ void File::Reset() {
   data_.shrink_to_fit();
   pos_ = 0;
   fd_ = -1;
+}
+
+FileError FileErrorFromErrno(int error) {
+  switch (error) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+      return FileError::DiskFull;
+    case EFBIG:
+      return FileError::SizeLimit;
+    case ENOENT:
+    case ENOTDIR:
+      return FileError::NotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileError::Denied;
+    case EISDIR:
+    case ENXIO:  // a FIFO without a reader, opened for writing
+      return FileError::NotRegular;
+    default:
+      return FileError::Failed;
+  }
 }
 
 bool File::Open(std::string_view path, OpenMode mode) {

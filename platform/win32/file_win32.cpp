@@ -325,26 +325,6 @@ void RemoveStaleTemporaries(const std::string& hostFolder) {
   ::FindClose(h);
 }
 
-FileError FileErrorFromErrno(int error) {
-  switch (error) {
-    case ENOSPC:
-      return FileError::DiskFull;
-    case EFBIG:
-      return FileError::SizeLimit;
-    case ENOENT:
-    case ENOTDIR:
-      return FileError::NotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      return FileError::Denied;
-    case EISDIR:
-      return FileError::NotRegular;
-    default:
-      return FileError::Failed;
-  }
-}
-
 namespace testing {
 void FailWritesAfter(std::int64_t bytes) { g_failAfter.store(bytes); }
 void ForgetCleanedFolders() {
