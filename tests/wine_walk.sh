@@ -167,11 +167,6 @@ applied() { ! joystick_keys | cmp -s - "$work/before-apply.txt"; }
 within 10 applied || fail "Apply Settings changed nothing in the registry"
 written=$(diff <(echo "$before") <(configs) | sed -n 's/^> [0-9a-f]*  //p' | head -n1)
 live_is "$(basename "$written")" || fail "Apply did not make the saved $written live: $(live_file)"
-click "$title" "Button Functions..."
-if within 10 shows "Button Functions"; then
-  shoot "Button Functions" wine-chooser-buttons.png
-  click "Button Functions" "Cancel"
-fi
 click "$title" "Exit"
 within 10 gone "$title" || fail "Exit left Chooser open"
 
