@@ -9,17 +9,20 @@
 # WINDOW_SHOT, the Linux build's window_shot, saves a screenshot of each
 # dialog into SCREENSHOT_DIR; without it the walk takes none.
 #
-# The walk: tandrix.exe installs a product folder; Tandmon.exe puts its icon
-# in Wine's tray and makes the default configuration live; a stand-in game
-# copied to quake.exe is seen within a tick and Quake's configuration made
-# live, and the default comes back when it ends; Tandmon.exe -close ends the
-# monitor. Chooser.exe opens the default, is set to Vertical, saves and
-# applies it. svcsetup.exe 1 ten.exe shows its dialog and is cancelled.
+# The walk: tandrix.exe installs a product folder. Chooser.exe opens the
+# Windows 95 default (no game has been played yet), is set to Vertical,
+# saves and applies it. Tandmon.exe puts its icon in Wine's tray (its menu's
+# About box is opened and closed) and makes the default configuration live;
+# a stand-in game copied to quake.exe is seen within a tick and Quake's
+# configuration made live, and the default comes back when it ends;
+# Tandmon.exe -close ends the monitor. svcsetup.exe 1 ten.exe shows its
+# dialog and is cancelled.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 shots=$2
-window_shot=${3:-}
+window_shot=${3:+$(realpath "$3")}
 mkdir -p "$shots"
+shots=$(cd "$shots" && pwd)
 
 fail() {
   echo "wine walk: $*" >&2
@@ -35,6 +38,10 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 xvfb_pid=""
 cleanup() {
+  if [ -n "${WALK_KEEP:-}" ]; then
+    echo "wine walk: kept DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX" >&2
+    return
+  fi
   "$wineserver" -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
@@ -84,7 +91,7 @@ shoot() {  # shoot TITLE FILE
   w=$(window "$1")
   [ -n "$w" ] || fail "no window \"$1\" to take a screenshot of"
   sleep 0.5  # painted
-  "$window_shot" "$w" "$shots/$2" 2>/dev/null || fail "cannot save the screenshot $2"
+  "$window_shot" "$w" "$shots/$2" 2>"$work/shot.log" || fail "cannot save the screenshot $2: $(cat "$work/shot.log")"
 }
 
 # Clicks the control showing TEXT in the window titled TITLE, with the
@@ -112,7 +119,28 @@ joystick_keys() {
   iconv -f UTF-16 -t UTF-8 "$work/keys.reg" 2>/dev/null | tr -d '\r'
 }
 live_file() { joystick_keys | grep -i '^"Joy1ConfigurationFile"=' | head -n1; }
-live_is() { live_file | grep -qi "$1"; }
+# grep reads to the end: -q would stop early and fail the pipeline.
+live_is() { live_file | grep -i "$1" >/dev/null; }
+
+echo "wine walk: customizer"
+title="Customizer Utility V4.71"
+configs() { find "$product" -iname '*.vcg' -exec md5sum {} + | sort; }
+before=$(configs)
+wine Chooser.exe >"$work/chooser.log" 2>&1 &
+within 30 shows "$title" || fail "Chooser.exe showed no window"
+shoot "$title" wine-chooser.png
+click "$title" "Vertical"
+click "$title" "Save Settings"
+saved() { [ "$(configs)" != "$before" ]; }
+within 10 saved || fail "Save Settings wrote no configuration"
+joystick_keys >"$work/before-apply.txt"
+click "$title" "Apply Settings"
+applied() { ! joystick_keys | cmp -s - "$work/before-apply.txt"; }
+within 10 applied || fail "Apply Settings changed nothing in the registry"
+written=$(diff <(echo "$before") <(configs) | sed -n 's/^> [0-9a-f]*  //p' | head -n1 || true)
+live_is "$(basename "$written")" || fail "Apply did not make the saved $written live: $(live_file)"
+click "$title" "Exit"
+within 10 gone "$title" || fail "Exit left Chooser open"
 
 echo "wine walk: monitor"
 wine Tandmon.exe >"$work/tandmon.log" 2>&1 &
@@ -149,26 +177,6 @@ grep -q "closed the monitor that was running" "$work/close.log" ||
   fail "Tandmon.exe -close said: $(cat "$work/close.log")"
 within 10 gone "Wine System Tray" ||
   fail "the tray icon stayed after the monitor closed"
-
-echo "wine walk: customizer"
-title="Customizer Utility V4.71"
-configs() { find "$product" -iname '*.vcg' -exec md5sum {} + | sort; }
-before=$(configs)
-wine Chooser.exe >"$work/chooser.log" 2>&1 &
-within 30 shows "$title" || fail "Chooser.exe showed no window"
-shoot "$title" wine-chooser.png
-click "$title" "Vertical"
-click "$title" "Save Settings"
-saved() { [ "$(configs)" != "$before" ]; }
-within 10 saved || fail "Save Settings wrote no configuration"
-joystick_keys >"$work/before-apply.txt"
-click "$title" "Apply Settings"
-applied() { ! joystick_keys | cmp -s - "$work/before-apply.txt"; }
-within 10 applied || fail "Apply Settings changed nothing in the registry"
-written=$(diff <(echo "$before") <(configs) | sed -n 's/^> [0-9a-f]*  //p' | head -n1)
-live_is "$(basename "$written")" || fail "Apply did not make the saved $written live: $(live_file)"
-click "$title" "Exit"
-within 10 gone "$title" || fail "Exit left Chooser open"
 
 echo "wine walk: game service setup"
 wine svcsetup.exe 1 ten.exe >"$work/svcsetup.log" 2>&1 &

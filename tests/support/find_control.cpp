@@ -1,4 +1,4 @@
-// find_control TITLE [TEXT]: where a person would click on a Windows
+// find_control TITLE|- [TEXT]: where a person would click on a Windows
 // program's control, found as they find it, by the window's title and the
 // control's visible text ('&' of access keys ignored). Prints the screen
 // position of the control's centre ("x y"); exits 1 when there is no such
@@ -40,10 +40,11 @@ BOOL CALLBACK Visit(HWND child, LPARAM param) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fputs("usage: find_control TITLE [TEXT]\n", stderr);
+    std::fputs("usage: find_control TITLE|- [TEXT]\n", stderr);
     return 2;
   }
-  HWND window = ::FindWindowA(nullptr, argv[1]);
+  // "-" names the window in front, for a dialog without a title.
+  HWND window = std::string(argv[1]) == "-" ? ::GetForegroundWindow() : ::FindWindowA(nullptr, argv[1]);
   if (window == nullptr) return 1;
   HWND target = window;
   if (argc > 2) {
