@@ -169,7 +169,9 @@ game=$!
 # One tick of 3 s, and Wine's start of the game.
 within 8 live_is 'quake.vcg' || fail "Quake's configuration did not go live: $(live_file)"
 echo "wine walk: quake.vcg live $((SECONDS - started)) s after the game's start"
-if within 5 shows "Tandrix"; then shoot "Tandrix" wine-tandmon-instructions.png; fi
+# Quake is a new game (NewGame=1): its instructions show beside it.
+within 5 shows "Tandrix - Quake" || fail "Quake's instructions did not show"
+shoot "Tandrix - Quake" wine-tandmon-instructions.png
 wait "$game"
 within 8 live_is 'Joy3D.vcg' || fail "the default did not come back: $(live_file)"
 wine Tandmon.exe -close >"$work/close.log" 2>&1 || fail "Tandmon.exe -close failed"
@@ -183,6 +185,13 @@ wine svcsetup.exe 1 ten.exe >"$work/svcsetup.log" 2>&1 &
 setup=$!
 within 30 shows "Game Service Setup" || fail "svcsetup.exe 1 ten.exe showed no dialog"
 shoot "Game Service Setup" wine-svcsetup.png
+# Browse opens the system's open-file dialog; cancelled, it changes nothing.
+click "Game Service Setup" "Quake"
+click "Game Service Setup" "Browse"
+within 10 shows "Open" || fail "Browse opened no file dialog"
+shoot "Open" wine-svcsetup-browse.png
+click "Open" "Cancel"
+within 10 gone "Open" || fail "Cancel left the file dialog open"
 click "Game Service Setup" "Cancel"
 wait "$setup" || true
 within 10 gone "Game Service Setup" ||

@@ -463,8 +463,64 @@ class Win32DialogWindow : public ModelObserver {
     }
   }
 
-  void SetText(HWND control, const std::string& text) {
-    if (WindowText(control) != text) ::SetWindowTextW(control, Wide(text).c_str());
+  // True when the text changed.
+  bool SetText(HWND control, const std::string& text) {
+    if (WindowText(control) == text) return false;
+    ::SetWindowTextW(control, Wide(text).c_str());
+    return true;
+  }
+
+  // A one-line label or button text wider than its control, as a template
+  // sized for another font can leave it: the control grows to the right as
+  // far as the text needs, up to the next control beside it, the group box
+  // around it or the dialog's edge, so the text shows whole and nothing
+  // overlaps.
+  void FitText(int index) {
+    HWND w = controls_[index];
+    const ControlState& c = model_.Controls()[index];
+    const bool button = c.kind() == ControlKind::CheckBox || c.kind() == ControlKind::RadioButton;
+    if ((!button && c.kind() != ControlKind::Static) || c.text.empty()) return;
+    RECT r = ChildRect(w);
+    HDC dc = ::GetDC(w);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(Send(window_, WM_GETFONT)));
+    const std::wstring text = Wide(c.text);
+    RECT needed{0, 0, 0, 0};
+    ::DrawTextW(dc, text.c_str(), -1, &needed,
+                DT_CALCRECT | DT_SINGLELINE | (c.Has(ctl::NoPrefix) ? DT_NOPREFIX : 0));
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(w, dc);
+    // Only one-line controls: a taller static wraps its text by design.
+    if (r.bottom - r.top >= 2 * tm.tmHeight) return;
+    const int box = button ? ::GetSystemMetrics(SM_CXMENUCHECK) + 2 * ::GetSystemMetrics(SM_CXEDGE) + 2 : 0;
+    const int need = needed.right + box + 2;
+    if (need <= r.right - r.left) return;
+    RECT client;
+    ::GetClientRect(window_, &client);
+    int limit = client.right - 2;
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      if (static_cast<int>(i) == index || controls_[i] == nullptr || !model_.Controls()[i].visible) continue;
+      const RECT o = ChildRect(controls_[i]);
+      const bool sideBySide = o.top < r.bottom && o.bottom > r.top;
+      if (model_.Controls()[i].kind() == ControlKind::GroupBox && o.left <= r.left && o.right >= r.right &&
+          o.top <= r.top && o.bottom >= r.bottom) {
+        limit = std::min<int>(limit, o.right - 4);  // inside its frame
+      } else if (sideBySide && o.left >= r.right) {
+        limit = std::min<int>(limit, o.left - 2);
+      }
+    }
+    const int width = std::min<int>(need, limit - r.left);
+    if (width > r.right - r.left) {
+      ::SetWindowPos(w, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+
+  RECT ChildRect(HWND child) const {
+    RECT r;
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+    return r;
   }
 
   // Brings control index in line with the model.
@@ -489,12 +545,14 @@ class Win32DialogWindow : public ModelObserver {
     switch (t.kind) {
       case ControlKind::PushButton:
       case ControlKind::GroupBox:
-      case ControlKind::Static:
         SetText(w, label);
+        break;
+      case ControlKind::Static:
+        if (SetText(w, label)) FitText(index);
         break;
       case ControlKind::CheckBox:
       case ControlKind::RadioButton:
-        SetText(w, label);
+        if (SetText(w, label)) FitText(index);
         if (Send(w, BM_GETCHECK) != c.check) Send(w, BM_SETCHECK, static_cast<WPARAM>(c.check));
         break;
       case ControlKind::Edit:
