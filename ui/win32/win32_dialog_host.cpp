@@ -10,6 +10,7 @@
 #include "ui/file_dialog.h"
 #include "ui/modal_session.h"
 #include "ui/msgbox.h"
+#include "ui/win32/win32_open_dialog.h"
 
 namespace ui::win32 {
 namespace {
@@ -207,6 +208,8 @@ class Win32DialogWindow : public ModelObserver {
   HWND Handle() const { return window_; }
 
   void Show() {
+    // What the initialisation appended to the system menu.
+    BuildMenus();
     if (model_.Centered()) CenterOnDesktop();
     if (model_.Template().Has(dlg::SystemModal)) {
       ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -341,7 +344,12 @@ class Win32DialogWindow : public ModelObserver {
         break;
       case ControlKind::CheckBox:
       case ControlKind::RadioButton:
-        if (code == BN_CLICKED) model_.UserClick(id);
+        if (code == BN_CLICKED) {
+          model_.UserClick(id);
+          // The button shows what the model made of the click (a box the
+          // program leaves unchecked, a radio button already checked).
+          if (window_ != nullptr && !model_.Ended()) Sync(index);
+        }
         break;
       case ControlKind::Static:
         if (code == STN_CLICKED) model_.UserClick(id);
@@ -364,9 +372,9 @@ class Win32DialogWindow : public ModelObserver {
       default:
         break;
     }
-    // The control shows what the model made of the action (a check box
-    // the model left unchecked, a disabled control that took nothing).
-    if (window_ != nullptr && !model_.Ended()) Sync(index);
+    // Other notifications (focus, EN_UPDATE before EN_CHANGE, a list
+    // dropping down) change nothing: bringing the control in line with the
+    // model there would undo what the user is typing.
   }
 
   void Slider(HWND control) {
@@ -662,6 +670,16 @@ int Win32DialogHost::Run(CDialog& dialog, bool modal) {
   session.SetWindow(&window);
   return session.Run([&] {
     window.Show();
+    const auto open = std::make_shared<bool>(true);  // gone once the dialog is
+    if (script_ && loop_ != nullptr) {
+      loop_->Post([this, &model, &window, weak = std::weak_ptr<bool>(open)] {
+        if (weak.expired() || model.Ended()) return;
+        Win32OpenDialog view(model, window.Handle());
+        script_(view);
+        if (!model.Ended()) view.Close();
+        if (!model.Ended()) model.End(IDCANCEL);
+      });
+    }
     // Only the owner is blocked, as the dialog manager does; a modeless
     // dialog blocks nothing.
     const bool blocked = owner != nullptr && ::IsWindowEnabled(owner);

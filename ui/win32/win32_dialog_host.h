@@ -13,10 +13,12 @@
 
 #include "ui/win32/win32_host.h"
 
+#include <functional>
 #include <vector>
 
 #include "ui/host.h"
 #include "ui/images.h"
+#include "ui/open_dialog.h"
 
 namespace ui::win32 {
 
@@ -26,6 +28,11 @@ class Win32DialogHost : public DialogHost {
 
   // The application whose loop serves this host (window_search.h).
   void SetLoop(Application* loop) { loop_ = loop; }
+  // Tests: played on the loop once each dialog shows, on the dialog as a
+  // person sees it (win32_open_dialog.h); a dialog the script leaves open
+  // is closed.
+  using Script = std::function<void(OpenDialog&)>;
+  void SetScript(Script script) { script_ = std::move(script); }
 
   int RunModal(CDialog& dialog) override;
   int RunModeless(CDialog& dialog) override;
@@ -48,6 +55,7 @@ class Win32DialogHost : public DialogHost {
   int Run(CDialog& dialog, bool modal);
   const ImageTable* images_;
   Application* loop_ = nullptr;
+  Script script_;
   int waitDepth_ = 0;
 };
 
