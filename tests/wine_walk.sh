@@ -17,7 +17,7 @@
 # configuration made live, and the default comes back when it ends;
 # Tandmon.exe -close ends the monitor. svcsetup.exe 1 ten.exe shows its
 # dialog and is cancelled.
-set -euo pipefail
+set -Eeuo pipefail
 build=$(cd "$1" && pwd)
 shots=$2
 window_shot=${3:+$(realpath "$3")}
@@ -28,6 +28,7 @@ fail() {
   echo "wine walk: $*" >&2
   exit 1
 }
+trap 'echo "wine walk: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 
 for tool in Xvfb xdotool wine; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
@@ -81,7 +82,7 @@ within() {
   done
 }
 
-window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+window() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true; }
 shows() { [ -n "$(window "$1")" ]; }
 gone() { ! shows "$1"; }
 
