@@ -685,9 +685,10 @@ int Win32DialogHost::Run(CDialog& dialog, bool modal) {
     const bool blocked = owner != nullptr && ::IsWindowEnabled(owner);
     if (blocked) ::EnableWindow(owner, FALSE);
     PumpMessagesUntil([&] { return model.Ended(); });
-    // The owner takes the activation back before the dialog goes.
+    // Enabled again before the dialog goes, so the owner takes the
+    // activation back when it does (not hidden first: nothing is gained,
+    // and without a window manager Wine waits two seconds for the hide).
     if (blocked) ::EnableWindow(owner, TRUE);
-    ::ShowWindow(window.Handle(), SW_HIDE);
   });
 }
 
