@@ -1,4 +1,5 @@
 #include "platform/file.h"
+#include "platform/host_detail.h"
 #include "platform/file_modes.h"
 
 #include <dirent.h>
@@ -361,11 +362,7 @@ bool ReadWholeFd(int fd, std::string& bytes) {
       return FailErrno();
     }
     if (r == 0) break;
-    bytes.append(buf, static_cast<std::size_t>(r));
-    // A file still growing while it is read is held to the same limit.
-    if (static_cast<std::int64_t>(bytes.size()) > kMaxFileBytes) {
-      bytes.clear();
-      bytes.shrink_to_fit();
+    if (!hostdetail::AppendWithinLimit(bytes, buf, static_cast<std::size_t>(r))) {
       return Fail(FileError::TooLarge);
     }
   }

@@ -12,6 +12,7 @@
 #include "platform/dospath.h"
 #include "platform/file.h"
 #include "platform/file_modes.h"
+#include "platform/host_detail.h"
 
 namespace platform {
 
@@ -206,6 +207,14 @@ bool File::Printf(const char* format, ...) {
   }
   va_end(copy);
   return ok;
+}
+
+bool hostdetail::AppendWithinLimit(std::string& bytes, const char* data, std::size_t size) {
+  bytes.append(data, size);
+  if (static_cast<std::int64_t>(bytes.size()) <= kMaxFileBytes) return true;
+  bytes.clear();
+  bytes.shrink_to_fit();
+  return false;
 }
 
 }  // namespace platform

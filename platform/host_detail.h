@@ -29,6 +29,11 @@ bool NamesItself(const std::vector<std::string>& words, std::string_view program
 std::unique_ptr<JoystickService> NewHostJoystickService();
 std::unique_ptr<DriverPort> NewHostDriverPort();
 
+// Adds a piece of a whole-file read to bytes. False, with bytes emptied,
+// once they pass the size limit: a file still growing while it is read is
+// held to the same limit as one that was too large from the start.
+bool AppendWithinLimit(std::string& bytes, const char* data, std::size_t size);
+
 // The file name of a DOS or host path: what follows its last separator.
 std::string_view BaseName(std::string_view path);
 bool EndsWithNoCase(std::string_view s, std::string_view suffix);

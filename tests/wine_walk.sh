@@ -49,15 +49,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own: Xvfb picks a free number and tells it.
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-DISPLAY=:$(head -n1 "$work/display")
+# A display of our own.
+# shellcheck source=tests/own_xvfb.sh
+. "$(dirname "$0")/own_xvfb.sh"
+own_xvfb "$work/display"
+xvfb_pid=$OWN_XVFB_PID
+DISPLAY=$OWN_DISPLAY
 export DISPLAY
 wineboot -i >/dev/null 2>&1 || fail "wineboot could not make the Wine prefix"
 

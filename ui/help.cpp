@@ -17,13 +17,7 @@ std::string HelpViewer() {
   return platform::FindHostProgram("xdg-open");
 }
 
-bool WinHelp(std::string_view helpFile, unsigned command, unsigned long, std::string* why) {
-  if (command == HELP_QUIT) return true;
-  const std::string file = HelpFileToOpen(helpFile);
-  if (file.empty()) {
-    if (why != nullptr) *why = "help file " + std::string(helpFile) + " not found";
-    return false;
-  }
+bool OpenHelpFile(const std::string& file, std::string* why) {
   const std::string viewer = HelpViewer();
   if (viewer.empty()) {
     if (why != nullptr) *why = "no help viewer installed (xdg-open or TANDRIX_HELP_VIEWER)";

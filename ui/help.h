@@ -25,6 +25,10 @@ bool WinHelp(std::string_view helpFile, unsigned command, unsigned long data,
 // exists.
 std::string HelpFileToOpen(std::string_view helpFile);
 
+// The host's part of WinHelp: shows hostPath, a file that exists, with the
+// viewer; false, with the reason in *why when given, when none started.
+bool OpenHelpFile(const std::string& hostPath, std::string* why);
+
 // The viewer program WinHelp would start (full path), or "" when none is
 // installed.
 std::string HelpViewer();

@@ -1,6 +1,6 @@
-// The file help opens for a help file, on every host: a readable companion
-// beside it is preferred, since the original platform's help format has no
-// viewer here.
+// WinHelp on every host: the file it opens for a help file (a readable
+// companion beside it is preferred, since the original platform's help
+// format has no viewer here); the host shows it.
 #include <sys/stat.h>
 
 #include "platform/dospath.h"
@@ -30,6 +30,16 @@ std::string HelpFileToOpen(std::string_view helpFile) {
     }
   }
   return IsRegularFile(*host) ? *host : std::string();
+}
+
+bool WinHelp(std::string_view helpFile, unsigned command, unsigned long, std::string* why) {
+  if (command == HELP_QUIT) return true;
+  const std::string file = HelpFileToOpen(helpFile);
+  if (file.empty()) {
+    if (why != nullptr) *why = "help file " + std::string(helpFile) + " not found";
+    return false;
+  }
+  return OpenHelpFile(file, why);
 }
 
 }  // namespace ui

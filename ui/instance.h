@@ -50,7 +50,7 @@ class InstanceListener {
 
  private:
   int fd_ = -1;
-  std::string path_;  // socket file to remove, empty for the abstract namespace
+  std::string path_;  // socket file to remove (empty: abstract namespace); Windows: the class
   unsigned long long inode_ = 0;
   unsigned long long device_ = 0;
   Handler handler_;

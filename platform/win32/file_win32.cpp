@@ -17,6 +17,7 @@
 
 #include "platform/dospath.h"
 #include "platform/file.h"
+#include "platform/host_detail.h"
 #include "platform/file_modes.h"
 #include "platform/win32/windows_api.h"
 
@@ -204,13 +205,7 @@ bool ReadAll(HANDLE h, std::string& bytes) {
     DWORD got = 0;
     if (!::ReadFile(h, buf, sizeof buf, &got, nullptr)) return FailWin32();
     if (got == 0) break;
-    bytes.append(buf, got);
-    // A file still growing while it is read is held to the same limit.
-    if (static_cast<std::int64_t>(bytes.size()) > kMaxFileBytes) {
-      bytes.clear();
-      bytes.shrink_to_fit();
-      return Fail(FileError::TooLarge);
-    }
+    if (!hostdetail::AppendWithinLimit(bytes, buf, got)) return Fail(FileError::TooLarge);
   }
   g_lastError = FileError::None;
   return true;

@@ -8,13 +8,7 @@ namespace ui {
 
 std::string HelpViewer() { return "the desktop's program for the file"; }
 
-bool WinHelp(std::string_view helpFile, unsigned command, unsigned long, std::string* why) {
-  if (command == HELP_QUIT) return true;
-  const std::string file = HelpFileToOpen(helpFile);
-  if (file.empty()) {
-    if (why != nullptr) *why = "help file " + std::string(helpFile) + " not found";
-    return false;
-  }
+bool OpenHelpFile(const std::string& file, std::string* why) {
   const auto started = reinterpret_cast<INT_PTR>(
       ::ShellExecuteA(nullptr, "open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (started <= 32) {
