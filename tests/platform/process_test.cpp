@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/dospath.h"
@@ -194,10 +196,15 @@ TEST(ProcessSnapshot, WineProgramsAreListedByTheirWindowsImage) {
     SCOPED_TRACE(c.image);
     pid_t pid = StartFakeWine(loader, c.image, dir.Host("games/q"));
     ASSERT_GT(pid, 0);
+    // The new program's file shows before its arguments do: both, so the
+    // listing reads the process as it runs, not in the middle of its start.
     ASSERT_TRUE(WaitFor([&] {
       std::error_code ec;
-      return std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec) ==
-             loader;
+      const std::string proc = "/proc/" + std::to_string(pid);
+      std::ifstream cmdline(proc + "/cmdline", std::ios::binary);
+      const std::string args((std::istreambuf_iterator<char>(cmdline)), std::istreambuf_iterator<char>());
+      return std::filesystem::read_symlink(proc + "/exe", ec) == loader &&
+             args.find(c.image) != std::string::npos;
     }));
     std::vector<platform::ProcessEntry> list;
     ASSERT_TRUE(platform::ListHostProcesses(list));
